@@ -1,0 +1,42 @@
+#pragma once
+// A repeating timer source on a dispatch queue. Ticks fall at deadline + k * interval (no drift);
+// missed ticks are coalesced into one. The handler never overlaps itself, and cancelling from
+// inside the handler stops the ticks that follow.
+//
+// Lifecycle: make, schedule, setEventHandler, resume; cancel once done. A timer that is dropped
+// without cancel keeps ticking until it is cancelled, as on the real platform.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "platform/dispatch/DispatchQueue.h"
+
+namespace platform {
+
+class DispatchSourceTimer : public std::enable_shared_from_this<DispatchSourceTimer> {
+public:
+    static std::shared_ptr<DispatchSourceTimer> make(DispatchQueue queue); // [any]
+
+    // First tick `deadline` from now, then every `interval`. [any, before resume]
+    void schedule(Duration deadline, Duration interval, Duration leeway = Duration::zero());
+    void setEventHandler(Work handler); // [any, before resume]
+    void resume();                      // [any] Starts the ticks; a second resume does nothing.
+    void cancel();                      // [any] No handler starts after this returns.
+    bool isCancelled() const { return cancelled_.load(std::memory_order_acquire); }
+
+private:
+    explicit DispatchSourceTimer(DispatchQueue queue) : queue_(std::move(queue)) {}
+    void scheduleTick(std::int64_t tick);
+    void fire(std::int64_t tick);
+
+    DispatchQueue queue_;
+    std::mutex mutex_;
+    Work handler_;
+    TimePoint start_{};
+    Duration interval_{};
+    bool resumed_ = false;
+    std::atomic<bool> cancelled_{false};
+};
+
+} // namespace platform

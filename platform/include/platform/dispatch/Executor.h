@@ -1,0 +1,41 @@
+#pragma once
+// The backend behind every dispatch queue: simulated (virtual clock) or threaded (real threads).
+// Every queue is serial: its work runs one item at a time, in deadline order, ties in the order
+// of submission.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/dispatch/Time.h"
+
+namespace platform {
+
+using Work = std::function<void()>;
+
+enum class QualityOfService { userInteractive, userInitiated, utility, background };
+
+class SerialQueue {
+public:
+    virtual ~SerialQueue() = default;
+    // Runs `work` on this queue once `deadline` has come. [any]
+    virtual void enqueue(TimePoint deadline, Work work) = 0;
+    // Runs `work` on this queue and returns when it has run; called on this queue itself it runs
+    // at once rather than wait on itself. [any]
+    virtual void runSync(Work work) = 0;
+    // Whether the calling code is running on this queue. [any]
+    virtual bool isCurrent() const = 0;
+    virtual const std::string& label() const = 0;
+};
+
+class Executor {
+public:
+    virtual ~Executor() = default;
+    virtual TimePoint now() const = 0; // [any]
+    virtual std::shared_ptr<SerialQueue> mainQueue() = 0;
+    virtual std::shared_ptr<SerialQueue> globalQueue(QualityOfService qos) = 0;
+    // A private serial queue, for example a service's notification queue.
+    virtual std::shared_ptr<SerialQueue> makeQueue(const std::string& label) = 0;
+};
+
+} // namespace platform
