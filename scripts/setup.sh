@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build needs on a Debian 12 machine; does nothing when all is there.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ clang-14 libclang-rt-14-dev nlohmann-json3-dev
+          libgtest-dev libgmock-dev libbenchmark-dev)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if ((${#missing[@]})); then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
