@@ -34,7 +34,8 @@ void DispatchSourceTimer::cancel() {
 
 void DispatchSourceTimer::scheduleTick(std::int64_t tick) {
     // The queued tick keeps the source alive, so a resumed timer runs until cancelled.
-    queue_.backend()->enqueue(start_ + interval_ * tick, [self = shared_from_this(), tick] { self->fire(tick); });
+    queue_.backend()->enqueue(start_ + interval_ * tick,
+                              [self = shared_from_this(), tick] { self->fire(tick); });
 }
 
 void DispatchSourceTimer::fire(std::int64_t tick) {

@@ -22,7 +22,9 @@ class SimulatedExecutor::Queue final : public SerialQueue {
 public:
     Queue(SimulatedExecutor& executor, std::string label) : executor_(executor), label_(std::move(label)) {}
 
-    void enqueue(TimePoint deadline, Work work) override { executor_.enqueue(this, deadline, std::move(work)); }
+    void enqueue(TimePoint deadline, Work work) override {
+        executor_.enqueue(this, deadline, std::move(work));
+    }
     // Under simulation one thread runs everything, so the queue is idle whenever someone
     // outside it calls: running at once keeps the serial order.
     void runSync(Work work) override {

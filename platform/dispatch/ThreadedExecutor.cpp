@@ -98,7 +98,8 @@ private:
 ThreadedExecutor::ThreadedExecutor() : start_(std::chrono::steady_clock::now()), main_(startQueue("main")) {}
 
 ThreadedExecutor::~ThreadedExecutor() {
-    for (auto& queue : queues_) queue->stop();
+    for (auto& queue : queues_)
+        queue->stop();
 }
 
 TimePoint ThreadedExecutor::now() const {

@@ -35,9 +35,11 @@ TEST(Published, ConcurrentReadersSeeWholeValues) {
             }
         });
     }
-    for (int size = 1; size <= 2000; ++size) list.publish(std::vector<int>(size % 17, size % 17));
+    for (int size = 1; size <= 2000; ++size)
+        list.publish(std::vector<int>(size % 17, size % 17));
     done = true;
-    for (auto& reader : readers) reader.join();
+    for (auto& reader : readers)
+        reader.join();
     EXPECT_EQ(torn.load(), 0);
 }
 

@@ -21,7 +21,8 @@ TEST(UnfairLock, ExcludesAcrossThreads) {
             }
         });
     }
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     EXPECT_EQ(counter, 80000);
 }
 

@@ -26,7 +26,8 @@ INSTANTIATE_TEST_SUITE_P(Numbers, UnsignedIntValue,
                                            UnsignedCase{"-2.5", 0xFFFFFFFEu}, UnsignedCase{"1e30", 0u},
                                            UnsignedCase{"18446744073709551615", 0xFFFFFFFFu},
                                            UnsignedCase{"true", 1u}, UnsignedCase{"false", 0u},
-                                           UnsignedCase{"\"7\"", std::nullopt}, UnsignedCase{"null", std::nullopt},
+                                           UnsignedCase{"\"7\"", std::nullopt},
+                                           UnsignedCase{"null", std::nullopt},
                                            UnsignedCase{"[1]", std::nullopt}));
 
 TEST(UnsignedIntValueOfNonFinite, ReadsAsZeroWithoutUndefinedBehaviour) {
@@ -47,9 +48,10 @@ TEST_P(IntegerValue, AcceptsOnlyWholeValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Numbers, IntegerValue,
-                         ::testing::Values(IntegerCase{"300", 300}, IntegerCase{"-3", -3}, IntegerCase{"7.0", 7},
-                                           IntegerCase{"7.5", std::nullopt}, IntegerCase{"true", 1},
-                                           IntegerCase{"\"5\"", std::nullopt}, IntegerCase{"1e300", std::nullopt},
+                         ::testing::Values(IntegerCase{"300", 300}, IntegerCase{"-3", -3},
+                                           IntegerCase{"7.0", 7}, IntegerCase{"7.5", std::nullopt},
+                                           IntegerCase{"true", 1}, IntegerCase{"\"5\"", std::nullopt},
+                                           IntegerCase{"1e300", std::nullopt},
                                            IntegerCase{"18446744073709551615", std::nullopt},
                                            IntegerCase{"null", std::nullopt}));
 

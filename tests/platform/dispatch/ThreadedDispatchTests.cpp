@@ -38,19 +38,22 @@ TEST_F(ThreadedDispatch, SerialQueueRunsWorkFromManyThreadsOneAtATimeInOrder) {
     std::vector<std::thread> posters;
     for (int t = 0; t < 4; ++t) {
         posters.emplace_back([&, t] {
-            for (int i = 0; i < 200; ++i) queue.async([&, t, i] {
-                ++unguarded;
-                perThreadOrder[t].push_back(i);
-            });
+            for (int i = 0; i < 200; ++i)
+                queue.async([&, t, i] {
+                    ++unguarded;
+                    perThreadOrder[t].push_back(i);
+                });
         });
     }
-    for (auto& poster : posters) poster.join();
+    for (auto& poster : posters)
+        poster.join();
     int seen = 0;
     queue.sync([&] { seen = unguarded; });
     EXPECT_EQ(seen, 800);
     for (const auto& order : perThreadOrder) {
         ASSERT_EQ(order.size(), 200u);
-        for (int i = 0; i < 200; ++i) EXPECT_EQ(order[i], i);
+        for (int i = 0; i < 200; ++i)
+            EXPECT_EQ(order[i], i);
     }
 }
 
@@ -95,7 +98,8 @@ TEST_F(ThreadedDispatch, CancelFromAnotherThreadWhileTicking) {
     timer->schedule(Duration::zero(), std::chrono::microseconds(100));
     timer->setEventHandler([&] { ++ticks; });
     timer->resume();
-    while (ticks.load() < 3) std::this_thread::yield();
+    while (ticks.load() < 3)
+        std::this_thread::yield();
     timer->cancel();
     DispatchQueue::global(QualityOfService::utility).sync([] {});
     const int afterCancel = ticks.load();

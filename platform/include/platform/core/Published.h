@@ -11,13 +11,13 @@
 
 namespace platform {
 
-template <typename T>
-class Published {
+template <typename T> class Published {
 public:
     explicit Published(T initial = T{}) : current_(new T(std::move(initial))) {}
     ~Published() {
         delete current_.load();
-        for (const T* old : retired_) delete old;
+        for (const T* old : retired_)
+            delete old;
     }
     Published(const Published&) = delete;
     Published& operator=(const Published&) = delete;
@@ -56,7 +56,8 @@ public:
         // A reader that registered after this load reads `fresh`, so with none registered now
         // nothing retired can still be in use.
         if (readers_.load(std::memory_order_seq_cst) == 0) {
-            for (const T* old : retired_) delete old;
+            for (const T* old : retired_)
+                delete old;
             retired_.clear();
         }
     }

@@ -12,7 +12,7 @@ class DispatchQueue {
 public:
     explicit DispatchQueue(std::shared_ptr<SerialQueue> queue) : queue_(std::move(queue)) {}
 
-    static DispatchQueue main();                                                        // [any]
+    static DispatchQueue main();                                                         // [any]
     static DispatchQueue global(QualityOfService qos = QualityOfService::userInitiated); // [any]
 
     void async(Work work) const;                      // [any]

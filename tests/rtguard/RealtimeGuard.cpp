@@ -1,0 +1,226 @@
+#include "rtguard/RealtimeGuard.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+
+namespace platform_test {
+namespace {
+
+struct Counts {
+    bool active;
+    long allocations;
+    long frees;
+    long mutexLocks;
+    long systemCalls;
+};
+thread_local Counts counts{};
+
+} // namespace
+
+RealtimeGuard::RealtimeGuard() {
+    counts = Counts{};
+    counts.active = true;
+}
+RealtimeGuard::~RealtimeGuard() {
+    counts.active = false;
+}
+long RealtimeGuard::allocations() const {
+    return counts.allocations;
+}
+long RealtimeGuard::frees() const {
+    return counts.frees;
+}
+long RealtimeGuard::mutexLocks() const {
+    return counts.mutexLocks;
+}
+long RealtimeGuard::systemCalls() const {
+    return counts.systemCalls;
+}
+
+} // namespace platform_test
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+
+bool platform_test::RealtimeGuard::available() {
+    return false;
+}
+
+#else
+
+#include <dlfcn.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <semaphore.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+
+bool platform_test::RealtimeGuard::available() {
+    return true;
+}
+
+using platform_test::counts;
+
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* pointer, std::size_t size);
+void* __libc_memalign(std::size_t alignment, std::size_t size);
+void __libc_free(void* pointer);
+}
+
+namespace {
+
+void countAllocation() {
+    if (counts.active) ++counts.allocations;
+}
+void countFree(void* pointer) {
+    if (counts.active && pointer != nullptr) ++counts.frees;
+}
+void countSystemCall() {
+    if (counts.active) ++counts.systemCalls;
+}
+
+// The next definition of a libc function, found once.
+template <typename Function> Function next(Function& cached, const char* name) {
+    if (cached == nullptr) cached = reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+    return cached;
+}
+
+void* allocateAligned(std::size_t alignment, std::size_t size) {
+    countAllocation();
+    return __libc_memalign(alignment, size);
+}
+
+} // namespace
+
+extern "C" {
+
+void* malloc(std::size_t size) {
+    countAllocation();
+    return __libc_malloc(size);
+}
+void* calloc(std::size_t count, std::size_t size) {
+    countAllocation();
+    return __libc_calloc(count, size);
+}
+void* realloc(void* pointer, std::size_t size) {
+    countAllocation();
+    return __libc_realloc(pointer, size);
+}
+void free(void* pointer) {
+    countFree(pointer);
+    __libc_free(pointer);
+}
+int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
+    *out = allocateAligned(alignment, size);
+    return *out == nullptr ? ENOMEM : 0;
+}
+void* aligned_alloc(std::size_t alignment, std::size_t size) {
+    return allocateAligned(alignment, size);
+}
+void* memalign(std::size_t alignment, std::size_t size) {
+    return allocateAligned(alignment, size);
+}
+
+int pthread_mutex_lock(pthread_mutex_t* mutex) {
+    static int (*real)(pthread_mutex_t*) = nullptr;
+    if (counts.active) ++counts.mutexLocks;
+    return next(real, "pthread_mutex_lock")(mutex);
+}
+
+#define VANTREL_COUNTED_CALL(ret, name, params, args)                                                        \
+    ret name params {                                                                                        \
+        static ret(*real) params = nullptr;                                                                  \
+        countSystemCall();                                                                                   \
+        return next(real, #name) args;                                                                       \
+    }
+
+VANTREL_COUNTED_CALL(ssize_t, write, (int fd, const void* data, std::size_t size), (fd, data, size))
+VANTREL_COUNTED_CALL(ssize_t, read, (int fd, void* data, std::size_t size), (fd, data, size))
+VANTREL_COUNTED_CALL(int, close, (int fd), (fd))
+VANTREL_COUNTED_CALL(int, nanosleep, (const struct timespec* duration, struct timespec* rest),
+                     (duration, rest))
+VANTREL_COUNTED_CALL(int, clock_nanosleep,
+                     (clockid_t clock, int flags, const struct timespec* duration, struct timespec* rest),
+                     (clock, flags, duration, rest))
+VANTREL_COUNTED_CALL(int, usleep, (useconds_t duration), (duration))
+VANTREL_COUNTED_CALL(int, sched_yield, (), ())
+VANTREL_COUNTED_CALL(int, poll, (struct pollfd * fds, nfds_t count, int timeout), (fds, count, timeout))
+VANTREL_COUNTED_CALL(int, sem_wait, (sem_t * semaphore), (semaphore))
+VANTREL_COUNTED_CALL(int, pthread_cond_wait, (pthread_cond_t * condition, pthread_mutex_t* mutex),
+                     (condition, mutex))
+VANTREL_COUNTED_CALL(int, pthread_cond_timedwait,
+                     (pthread_cond_t * condition, pthread_mutex_t* mutex, const struct timespec* until),
+                     (condition, mutex, until))
+
+#undef VANTREL_COUNTED_CALL
+
+long syscall(long number, ...) {
+    static long (*real)(long, ...) = nullptr;
+    countSystemCall();
+    va_list args;
+    va_start(args, number);
+    long values[6];
+    for (long& value : values)
+        value = va_arg(args, long);
+    va_end(args);
+    return next(real, "syscall")(number, values[0], values[1], values[2], values[3], values[4], values[5]);
+}
+
+} // extern "C"
+
+void* operator new(std::size_t size) {
+    countAllocation();
+    if (void* pointer = __libc_malloc(size == 0 ? 1 : size)) return pointer;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    countAllocation();
+    return __libc_malloc(size == 0 ? 1 : size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    if (void* pointer = allocateAligned(static_cast<std::size_t>(alignment), size == 0 ? 1 : size))
+        return pointer;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return operator new(size, alignment);
+}
+void operator delete(void* pointer) noexcept {
+    free(pointer);
+}
+void operator delete[](void* pointer) noexcept {
+    free(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept {
+    free(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept {
+    free(pointer);
+}
+void operator delete(void* pointer, std::align_val_t) noexcept {
+    free(pointer);
+}
+void operator delete[](void* pointer, std::align_val_t) noexcept {
+    free(pointer);
+}
+void operator delete(void* pointer, std::size_t, std::align_val_t) noexcept {
+    free(pointer);
+}
+void operator delete[](void* pointer, std::size_t, std::align_val_t) noexcept {
+    free(pointer);
+}
+
+#endif
