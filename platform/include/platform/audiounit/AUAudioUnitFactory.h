@@ -18,9 +18,11 @@ public:
     virtual std::shared_ptr<AUAudioUnit> createAudioUnit(const AudioComponentDescription& description) = 0;
 };
 
-// The entry point every plug-in module exports under this name: a new principal, owned by the
-// caller, whose dynamic type is both a ui::AUViewController and an AUAudioUnitFactory.
+// The entry point every plug-in module exports, with C linkage, under this name: it stores a new
+// principal in `*principal`, made with std::make_shared so that its view controller side can
+// hand out shared references to itself; the dynamic type is both a ui::AUViewController and an
+// AUAudioUnitFactory.
 inline constexpr const char* kPluginPrincipalEntryPoint = "VantrelPluginCreatePrincipal";
-using PluginPrincipalEntryPoint = AUAudioUnitFactory* (*)();
+using PluginPrincipalEntryPoint = void (*)(std::shared_ptr<AUAudioUnitFactory>* principal);
 
 } // namespace platform
