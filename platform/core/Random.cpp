@@ -7,4 +7,9 @@ std::uint32_t RandomGenerator::next(std::uint32_t upperBound) {
     return std::uniform_int_distribution<std::uint32_t>(0, upperBound - 1)(engine_);
 }
 
+void RandomGenerator::reseed(std::uint64_t seed) {
+    std::lock_guard guard(mutex_);
+    engine_.seed(seed);
+}
+
 } // namespace platform
