@@ -1,0 +1,80 @@
+#include <algorithm>
+
+#include "meter/common/audiounit/PeakMeter.h"
+#include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
+#include "protocol/WireSender.h"
+
+namespace vantrel::meter {
+
+using namespace platform;
+
+namespace {
+
+// The peak of the first `frameCount` samples of buffer `index`; 0 when there is no such buffer
+// or it holds no data. A buffer shorter than the frame count is read only as far as it reaches.
+float channelPeak(const AudioBufferList* list, std::uint32_t index, AUAudioFrameCount frameCount) noexcept {
+    if (list == nullptr || index >= std::min(list->mNumberBuffers, kAudioBufferListCapacity)) return 0.0f;
+    const AudioBuffer& buffer = list->mBuffers[index];
+    const auto available = static_cast<AUAudioFrameCount>(buffer.mDataByteSize / sizeof(float));
+    return blockPeak(static_cast<const float*>(buffer.mData), std::min(frameCount, available));
+}
+
+} // namespace
+
+AUInternalRenderBlock TolvaneAudioMeterExtensionAudioUnit::internalRenderBlock() {
+    return [gate = callbackGate_.handle()](
+               AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timestamp,
+               AUAudioFrameCount frameCount, NSInteger, AudioBufferList* outputData, const AURenderEvent*,
+               const AURenderPullInputBlock& pullInputBlock) -> AUAudioUnitStatus {
+        const auto entry = gate.enter();
+        TolvaneAudioMeterExtensionAudioUnit* unit = entry.get();
+        if (unit == nullptr) return noErr;
+        return unit->render(actionFlags, timestamp, frameCount, outputData, pullInputBlock);
+    };
+}
+
+AUAudioUnitStatus TolvaneAudioMeterExtensionAudioUnit::render(
+    AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timestamp, AUAudioFrameCount frameCount,
+    AudioBufferList* outputData, const AURenderPullInputBlock& pullInputBlock) noexcept {
+    if (!pullInputBlock) return noErr;
+
+    if (targetDestination_ == 0 || midiOutputPort_ == 0) {
+        destSearchCounter_ += frameCount;
+        if (destSearchCounter_ > destSearchInterval) {
+            destSearchCounter_ = 0;
+            findTargetDestination();
+        }
+    }
+
+    const AUAudioUnitStatus pulled = pullInputBlock(actionFlags, timestamp, frameCount, 0, outputData);
+    if (pulled != noErr) return pulled;
+
+    currentPeakL_ = std::max(currentPeakL_, channelPeak(outputData, 0, frameCount));
+    currentPeakR_ = std::max(currentPeakR_, channelPeak(outputData, 1, frameCount));
+
+    samplesSinceLastSend_ += frameCount;
+    if (samplesSinceLastSend_ < sendIntervalSamples) return noErr;
+
+    send(meterValue(currentPeakL_), meterValue(currentPeakR_));
+    mappingCheckCounter_ += sendIntervalSamples;
+    if (mappingCheckCounter_ >= mappingCheckInterval) {
+        mappingCheckCounter_ = 0;
+        if (trackNr_ == 0) checkMappingFile();
+    }
+    currentPeakL_ = 0;
+    currentPeakR_ = 0;
+    samplesSinceLastSend_ = 0;
+    return noErr;
+}
+
+void TolvaneAudioMeterExtensionAudioUnit::send(std::uint8_t peakL, std::uint8_t peakR) noexcept {
+    const auto message = protocol::makePeakMeterMessage(instanceID_, trackNr_, peakL, peakR);
+    try {
+        protocol::sendMessage(midiOutputPort_, targetDestination_, message, MIDISend);
+    } catch (const PlatformException&) {
+        // A send that raises is a failed send, and failed sends are not looked at; letting it
+        // through would end the host's process from inside the render call.
+    }
+}
+
+} // namespace vantrel::meter
