@@ -1,0 +1,49 @@
+#pragma once
+// What the demo shows: every instance as the receiver knows it (uid, track, connection, last
+// values, meter levels), what the host passed through, and the latest log lines. On a terminal
+// the picture is redrawn in place; otherwise it is written as plain lines now and then.
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/receiver/ReceiverSubstitute.h"
+
+namespace vantrel::host {
+
+struct DemoPicture {
+    double seconds = 0;
+    double totalSeconds = 0;
+    std::string receiverState; // "up (receiver, KVRT)" or "down"
+    std::vector<MonitorReport> monitors;
+    std::vector<MeterReport> meters;
+    std::map<int, std::string> meterTrackNames; // by track number, as the mapping file names them
+    std::vector<std::pair<std::string, std::uint64_t>> passedThrough; // instance, events
+    std::vector<std::string> recentLog;
+};
+
+// The last values of a monitor as short words: "CC1=64", "PB=+1200", "AT=33", "N16=48/100".
+std::string describeLastValues(const MonitorReport& monitor);
+// A level 0...127 as a bar of `width` characters.
+std::string levelBar(std::uint8_t level, int width);
+
+class DemoDisplay {
+public:
+    // `interactive`: the stream is a terminal and the picture is redrawn in place.
+    DemoDisplay(std::FILE* stream, bool interactive) : stream_(stream), interactive_(interactive) {}
+
+    void show(const DemoPicture& picture); // [main]
+    bool interactive() const { return interactive_; }
+
+    // The picture as lines; for a terminal (wider, with bars) or as plain text.
+    static std::vector<std::string> lines(const DemoPicture& picture, bool forTerminal);
+
+private:
+    std::FILE* stream_;
+    bool interactive_;
+    std::size_t shownLines_ = 0;
+};
+
+} // namespace vantrel::host

@@ -1,0 +1,15 @@
+// The audio-meter plug-in's module entry: hands the host a new principal, the plug-in's view
+// controller, which is its audio-unit factory.
+
+#include <memory>
+#include <type_traits>
+
+#include "meter/common/ui/AudioUnitViewController.h"
+#include "platform/audiounit/AUAudioUnitFactory.h"
+
+extern "C" __attribute__((visibility("default"))) void
+VantrelPluginCreatePrincipal(std::shared_ptr<platform::AUAudioUnitFactory>* principal) {
+    *principal = std::make_shared<vantrel::meter::AudioUnitViewController>();
+}
+
+static_assert(std::is_same_v<decltype(&VantrelPluginCreatePrincipal), platform::PluginPrincipalEntryPoint>);

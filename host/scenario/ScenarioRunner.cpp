@@ -1,0 +1,475 @@
+#include "host/scenario/ScenarioRunner.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "host/plugins/ComponentRegistry.h"
+#include "host/plugins/HostedInstance.h"
+#include "host/receiver/ReceiverSubstitute.h"
+#include "host/scenario/ForwardingLogSink.h"
+#include "host/scenario/RenderRecorder.h"
+#include "host/scenario/RenderStorage.h"
+#include "host/scenario/RenderThread.h"
+#include "host/scenario/Trace.h"
+#include "platform/audiounit/AudioUnitFaults.h"
+#include "platform/core/Random.h"
+#include "platform/midi/MIDIService.h"
+#include "platform/notify/NotificationCenter.h"
+#include "protocol/ReceiverMessageDecoder.h"
+
+namespace vantrel::host {
+
+namespace {
+
+using platform::AUAudioFrameCount;
+using platform::OSStatus;
+
+// A monitor renders MIDI only; its render calls still come in cycles of this many frames.
+constexpr AUAudioFrameCount midiCycleFrames = 512;
+constexpr double defaultSampleRate = 44100;
+
+template <typename... Cases> struct Overloaded : Cases... { using Cases::operator()...; };
+
+std::string statusText(const platform::PlatformError& error) {
+    return std::string(error.what()) + " (" + std::to_string(error.status()) + ")";
+}
+
+// What the host's pull-input block renders for one meter: the command's two signals from the
+// command's first frame on, or the status it is told to fail with.
+struct PullSource {
+    const Signal* left = nullptr;
+    const Signal* right = nullptr;
+    std::uint64_t firstFrame = 0;
+    OSStatus status = platform::noErr;
+    double sampleRate = defaultSampleRate;
+};
+
+// One instance of the script, from its create command on.
+struct Slot {
+    InstanceRef ref;
+    std::unique_ptr<HostedInstance> hosted;
+    RenderStorage storage;
+    PullSource pull;
+    platform::AURenderPullInputBlock pullBlock;
+    double sampleTime = 0;
+};
+
+platform::AURenderPullInputBlock makePullBlock(const PullSource& source) {
+    return [&source](platform::AudioUnitRenderActionFlags*, const platform::AudioTimeStamp*,
+                     AUAudioFrameCount frames, platform::NSInteger,
+                     platform::AudioBufferList* data) -> OSStatus {
+        if (source.status != platform::noErr) return source.status;
+        if (data == nullptr) return platform::noErr;
+        for (std::uint32_t b = 0; b < data->mNumberBuffers; ++b) {
+            auto* samples = static_cast<float*>(data->mBuffers[b].mData);
+            if (samples == nullptr) continue;
+            const Signal* signal = b == 0 ? source.left : b == 1 ? source.right : nullptr;
+            const std::size_t count =
+                std::min<std::size_t>(frames, data->mBuffers[b].mDataByteSize / sizeof(float));
+            for (std::size_t i = 0; i < count; ++i)
+                samples[i] =
+                    signal != nullptr ? signal->sampleAt(source.firstFrame + i, source.sampleRate) : 0.0f;
+        }
+        return platform::noErr;
+    };
+}
+
+class Runner {
+public:
+    Runner(const Script& script, const RunOptions& options)
+        : script_(script), trace_(options.trace, options.mode == RunMode::live),
+          logSink_([this](const platform::LogRecord& record) { traceLog(record); }),
+          session_(options.mode, options.seed.value_or(1), logSink_),
+          receiver_(session_.applicationSupportDirectory()) {
+        if (options.seed) session_.platform().random->reseed(*options.seed);
+        std::vector<std::string> problems;
+        registry_.registerApplication(options.application, problems);
+        for (const auto& problem : problems)
+            std::fprintf(options.diagnostics, "vantrel-host: %s\n", problem.c_str());
+        if (registry_.components().empty())
+            std::fprintf(options.diagnostics, "vantrel-host: no plug-ins found in %s\n",
+                         pluginsFolder(options.application).c_str());
+        platform::MIDIClientCreateWithBlock("Other destinations", &otherClient_,
+                                            [](const platform::MIDINotification&) {});
+        for (const InstanceRef& ref : script.instances) {
+            auto& slot = slots_.emplace_back(std::make_unique<Slot>());
+            slot->ref = ref;
+            slot->pullBlock = makePullBlock(slot->pull);
+        }
+        if (options.mode == RunMode::live) renderThread_ = std::make_unique<RenderThread>();
+        session_.platform().notifications->setPostListener(
+            [this](const platform::Notification& notification) {
+                trace("notify", notification.name + " " +
+                                    (notification.userInfo ? compactJSON(*notification.userInfo) : "null"));
+            });
+        session_.platform().midi->setSendObserver([this](const platform::MIDISendRecord& send) {
+            if (RenderScope::active()) {
+                recorder_.recordSend(send);
+            } else {
+                traceSend(send.client, send.destination, send.bytes());
+            }
+        });
+    }
+
+    ~Runner() {
+        trace_.close();
+        session_.platform().midi->setSendObserver(nullptr);
+        session_.platform().notifications->setPostListener(nullptr);
+        for (auto& slot : slots_) {
+            if (slot->hosted) slot->hosted->release();
+        }
+        renderThread_.reset();
+    }
+
+    void run() {
+        for (const ScriptLine& line : script_.lines)
+            execute(line.command);
+    }
+
+private:
+    // --- trace ----------------------------------------------------------------------------
+
+    void trace(std::string_view kind, const std::string& details) {
+        trace_.write(session_.now(), kind, details);
+    }
+
+    void traceHost(const InstanceRef& ref, const std::string& text) { trace("host", ref.name + " " + text); }
+
+    void traceLog(const platform::LogRecord& record) {
+        // A plug-in that logs on the render thread logs after what it did before in that call.
+        if (RenderScope::active()) flushRenderRecords(record.time);
+        trace_.write(record.time, platform::describe(record), "");
+    }
+
+    std::string senderName(platform::MIDIClientRef client) {
+        {
+            std::lock_guard guard(namesMutex_);
+            if (const auto found = senders_.find(client); found != senders_.end()) return found->second;
+        }
+        return session_.platform().midi->objectName(client).value_or("client " + std::to_string(client));
+    }
+
+    std::string destinationName(platform::MIDIEndpointRef destination) {
+        {
+            std::lock_guard guard(namesMutex_);
+            if (const auto found = destinationNames_.find(destination); found != destinationNames_.end())
+                return found->second;
+        }
+        return session_.platform()
+            .midi->objectName(destination)
+            .value_or("endpoint " + std::to_string(destination));
+    }
+
+    void traceSend(platform::MIDIClientRef client, platform::MIDIEndpointRef destination,
+                   std::span<const std::uint8_t> bytes) {
+        trace("midi", senderName(client) + " -> " + destinationName(destination) + " " +
+                          protocol::hexString(bytes) + " | " +
+                          protocol::describe(protocol::decodeReceiverMessage(bytes)));
+    }
+
+    void flushRenderRecords(platform::TimePoint time) {
+        for (const RenderRecord& record : recorder_.records()) {
+            const std::span<const std::uint8_t> bytes(record.bytes.data(),
+                                                      std::min(record.length, RenderRecord::capacity));
+            if (record.kind == RenderRecord::Kind::midiSend) {
+                traceSend(record.client, record.destination, bytes);
+            } else {
+                trace_.write(time, "out",
+                             slots_[record.instance]->ref.name + " " + std::to_string(record.sampleTime) +
+                                 " " + std::to_string(record.cable) + " " + protocol::hexString(bytes));
+            }
+        }
+        recorder_.clear();
+    }
+
+    // --- rendering ------------------------------------------------------------------------
+
+    OSStatus render(Slot& slot, AUAudioFrameCount frames, platform::AudioBufferList* buffers,
+                    const platform::AURenderEvent* events, const platform::AURenderPullInputBlock& pull,
+                    std::size_t expectedRecords) {
+        const platform::AUInternalRenderBlock& block = slot.hosted->renderBlock();
+        recorder_.reserve(expectedRecords);
+        platform::AudioTimeStamp timestamp;
+        timestamp.mSampleTime = slot.sampleTime;
+        timestamp.mFlags = platform::kAudioTimeStampSampleTimeValid;
+        OSStatus status = platform::noErr;
+        const std::function<void()> call = [&] {
+            RenderScope scope;
+            platform::AudioUnitRenderActionFlags flags = 0;
+            status = block(&flags, &timestamp, frames, 0, buffers, events, pull);
+        };
+        if (renderThread_) {
+            renderThread_->run(call);
+        } else {
+            call();
+        }
+        slot.sampleTime += frames;
+        flushRenderRecords(session_.now());
+        return status;
+    }
+
+    // The hosted instance for a command, or none (traced) when it was never created or the
+    // command needs an audio unit that was released.
+    HostedInstance* hosted(const InstanceRef& ref, std::string_view command, bool renderOnly = false) {
+        Slot& slot = *slots_[ref.index];
+        if (!slot.hosted) {
+            traceHost(ref, std::string(command) + " skipped: not created");
+            return nullptr;
+        }
+        if (slot.hosted->released() && !renderOnly) {
+            traceHost(ref, std::string(command) + " skipped: released");
+            return nullptr;
+        }
+        if (renderOnly && !slot.hosted->renderBlock()) {
+            traceHost(ref, std::string(command) + " skipped: no render block");
+            return nullptr;
+        }
+        return slot.hosted.get();
+    }
+
+    platform::AUMIDIOutputEventBlock midiOutput(std::size_t index) {
+        return [this, index](platform::AUEventSampleTime sampleTime, std::uint8_t cable,
+                             platform::NSInteger length, const std::uint8_t* bytes) -> std::int32_t {
+            recorder_.recordOutput(index, sampleTime, cable,
+                                   length < 0 ? 0 : static_cast<std::size_t>(length), bytes);
+            return platform::noErr;
+        };
+    }
+
+    // --- commands -------------------------------------------------------------------------
+
+    void execute(const Command& command) {
+        std::visit(
+            Overloaded{
+                [this](const SeedCommand& c) { session_.platform().random->reseed(c.seed); },
+                [this](const ReceiverUpCommand& c) { receiverUp(c); },
+                [this](const ReceiverDownCommand&) { receiver_.down(); },
+                [this](const ReceiverAutoConnectCommand& c) {
+                    receiver_.setAutoConnect(c.trackName ? std::vector<std::string>{*c.trackName}
+                                                         : std::vector<std::string>{});
+                },
+                [this](const DestinationAddCommand& c) { destinationAdd(c); },
+                [this](const DestinationRemoveCommand& c) {
+                    platform::MIDIEndpointDispose(addedDestinations_.at(c.name));
+                    addedDestinations_.erase(c.name);
+                },
+                [this](const MIDINotificationCommand& c) {
+                    session_.platform().midi->postNotification(c.messageID);
+                },
+                [this](const MIDIFailSendsCommand& c) {
+                    session_.platform().midi->failNextSends(c.count, c.status);
+                },
+                [this](const MIDIThrowSendsCommand& c) { session_.platform().midi->throwNextSends(c.count); },
+                [this](const MIDIFailCreateCommand& c) {
+                    if (c.object == MIDIFailCreateCommand::Object::client) {
+                        session_.platform().midi->failNextClientCreate(c.status);
+                    } else {
+                        session_.platform().midi->failNextPortCreate(c.status);
+                    }
+                },
+                [this](const FailNextCreateCommand& c) {
+                    auto& faults = *session_.platform().audioUnitFaults;
+                    (c.stage == FailNextCreateCommand::Stage::base ? faults.failNextBaseConstruction
+                                                                   : faults.failNextBusCreation) = true;
+                },
+                [this](const CreateCommand& c) { create(c.instance); },
+                [this](const RestoreCommand& c) {
+                    if (auto* instance = hosted(c.instance, "restore"))
+                        instance->unit()->setFullState(c.state);
+                },
+                [this](const SaveCommand& c) { save(c.instance); },
+                [this](const AllocateCommand& c) { allocate(c); },
+                [this](const DeallocateCommand& c) {
+                    if (auto* instance = hosted(c.instance, "deallocate")) instance->deallocate();
+                },
+                [this](const ReleaseCommand& c) {
+                    if (auto* instance = hosted(c.instance, "release")) {
+                        instance->release();
+                        traceHost(c.instance, "released");
+                    }
+                },
+                [this](const MIDIInCommand& c) { midiIn(c); },
+                [this](const AudioCommand& c) { audio(c); },
+                [this](const NotifyCommand& c) {
+                    session_.platform().notifications->post(c.notificationName, c.userInfo);
+                },
+                [this](const ViewCommand& c) { view(c); },
+                [this](const PressCommand& c) { press(c); },
+                [this](const MappingWriteCommand& c) {
+                    const bool written = receiver_.mappingFile().write(c.content, c.keepModificationDate);
+                    trace("mapping", written ? compactJSON(c.shown) : "write failed");
+                },
+                [this](const MappingRemoveCommand&) {
+                    trace("mapping", receiver_.mappingFile().remove() ? "REMOVED" : "remove failed");
+                },
+                [this](const AdvanceCommand& c) { session_.advance(c.duration); },
+            },
+            command);
+    }
+
+    void receiverUp(const ReceiverUpCommand& command) {
+        if (!receiver_.up(command.destinationName)) return;
+        std::lock_guard guard(namesMutex_);
+        destinationNames_[receiver_.destination()] = command.destinationName;
+    }
+
+    void destinationAdd(const DestinationAddCommand& command) {
+        platform::MIDIEndpointRef endpoint = 0;
+        if (platform::MIDIDestinationCreateWithBlock(otherClient_, command.name, &endpoint,
+                                                     [](const platform::MIDIPacketList*, void*) {}) !=
+            platform::noErr)
+            return;
+        if (command.uniqueID)
+            platform::MIDIObjectSetIntegerProperty(endpoint, platform::kMIDIPropertyUniqueID,
+                                                   *command.uniqueID);
+        if (command.unreadable) session_.platform().midi->setUniqueIDUnreadable(endpoint, true);
+        addedDestinations_[command.name] = endpoint;
+        std::lock_guard guard(namesMutex_);
+        destinationNames_[endpoint] = command.name;
+    }
+
+    void create(const InstanceRef& ref) {
+        const platform::OSType type = ref.kind == InstanceKind::monitor
+                                          ? platform::kAudioUnitType_MIDIProcessor
+                                          : platform::kAudioUnitType_Effect;
+        const RegisteredComponent* component = registry_.find(type);
+        if (component == nullptr) {
+            traceHost(ref, "create failed: no audio unit of type " + platform::fourCharCodeString(type) +
+                               " is registered");
+            return;
+        }
+        platform::MIDIService& midi = *session_.platform().midi;
+        const platform::MIDIObjectRef before = midi.newestObject();
+        try {
+            slots_[ref.index]->hosted = HostedInstance::create(registry_, *component);
+        } catch (const platform::PlatformError& error) {
+            traceHost(ref, "create failed: " + statusText(error));
+            return;
+        } catch (const std::exception& error) {
+            traceHost(ref, std::string("create failed: ") + error.what());
+            return;
+        }
+        // The instance's MIDI client is the one behind the ports made while it was created.
+        {
+            std::lock_guard guard(namesMutex_);
+            for (platform::MIDIObjectRef object = before + 1; object <= midi.newestObject(); ++object) {
+                if (const platform::MIDIClientRef client = midi.clientOfPort(object))
+                    senders_[client] = ref.name;
+            }
+        }
+        if (const auto outputs = slots_[ref.index]->hosted->unit()->outputBusses();
+            outputs && outputs->count() > 0)
+            slots_[ref.index]->pull.sampleRate = (*outputs)[0]->format()->sampleRate();
+        traceHost(ref, "created");
+    }
+
+    void save(const InstanceRef& ref) {
+        HostedInstance* instance = hosted(ref, "save");
+        if (instance == nullptr) return;
+        const auto state = instance->unit()->fullState();
+        trace("state", ref.name + " " + (state ? compactJSON(*state) : "null"));
+    }
+
+    void allocate(const AllocateCommand& command) {
+        HostedInstance* instance = hosted(command.instance, "allocate");
+        if (instance == nullptr) return;
+        auto& faults = *session_.platform().audioUnitFaults;
+        if (command.fail) faults.failNextAllocate = true;
+        try {
+            instance->allocate(command.noOutput ? platform::AUMIDIOutputEventBlock{}
+                                                : midiOutput(command.instance.index));
+        } catch (const platform::PlatformError& error) {
+            traceHost(command.instance, "allocate failed: " + statusText(error));
+        }
+        // An arranged failure never outlives the command that asked for it.
+        faults.failNextAllocate = false;
+    }
+
+    void midiIn(const MIDIInCommand& command) {
+        if (hosted(command.instance, "midi-in", true) == nullptr) return;
+        Slot& slot = *slots_[command.instance.index];
+        const platform::AURenderEvent* events =
+            command.nullList ? nullptr : slot.storage.prepareEvents(command.events);
+        platform::AudioBufferList* buffers = slot.storage.prepareBuffers(midiCycleFrames, 2);
+        static const platform::AURenderPullInputBlock noPull;
+        render(slot, midiCycleFrames, buffers, events, noPull, command.events.size() + 8);
+    }
+
+    void audio(const AudioCommand& command) {
+        if (hosted(command.instance, "audio", true) == nullptr) return;
+        Slot& slot = *slots_[command.instance.index];
+        static const platform::AURenderPullInputBlock noPull;
+        slot.pull.left = &command.left;
+        slot.pull.right = &command.right;
+        slot.pull.status = command.pullStatus;
+        for (std::uint32_t call = 0; call < command.calls; ++call) {
+            slot.pull.firstFrame = std::uint64_t{call} * command.frames;
+            platform::AudioBufferList* buffers = slot.storage.prepareBuffers(command.frames, command.buffers);
+            render(slot, command.frames, buffers, nullptr, command.pull ? slot.pullBlock : noPull, 8);
+        }
+    }
+
+    void view(const ViewCommand& command) {
+        HostedInstance* instance = hosted(command.instance, "view");
+        if (instance == nullptr) return;
+        switch (command.action) {
+        case ViewCommand::Action::open:
+            instance->openWindow();
+            break;
+        case ViewCommand::Action::close:
+            instance->closeWindow();
+            break;
+        case ViewCommand::Action::show:
+            if (const auto lines = instance->viewLines()) {
+                for (const std::string& line : *lines)
+                    trace("view", command.instance.name + " " + line);
+            } else {
+                traceHost(command.instance, "shows no view");
+            }
+            break;
+        }
+    }
+
+    void press(const PressCommand& command) {
+        const bool connect = command.button == PressCommand::Button::connect;
+        const std::string what = connect ? "press connect" : "press disconnect";
+        HostedInstance* instance = hosted(command.instance, what);
+        if (instance == nullptr) return;
+        const std::string label = connect ? "Connect to selected track" : "Disconnect";
+        if (!instance->windowOpen()) {
+            traceHost(command.instance, what + " failed: window not open");
+        } else if (!instance->pressButton(label)) {
+            traceHost(command.instance, what + " failed: no \"" + label + "\" button shown");
+        }
+    }
+
+    const Script& script_;
+    Trace trace_;
+    ForwardingLogSink logSink_;
+    PlatformSession session_;
+    ComponentRegistry registry_;
+    ReceiverSubstitute receiver_;
+    RenderRecorder recorder_;
+    std::vector<std::unique_ptr<Slot>> slots_;
+    std::unique_ptr<RenderThread> renderThread_;
+    platform::MIDIClientRef otherClient_ = 0;
+    std::map<std::string, platform::MIDIEndpointRef> addedDestinations_;
+    std::mutex namesMutex_;
+    std::map<platform::MIDIClientRef, std::string> senders_;
+    std::map<platform::MIDIEndpointRef, std::string> destinationNames_;
+};
+
+} // namespace
+
+int runScenario(const Script& script, const RunOptions& options) {
+    Runner runner(script, options);
+    runner.run();
+    return 0;
+}
+
+} // namespace vantrel::host
