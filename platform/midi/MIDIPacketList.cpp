@@ -10,8 +10,9 @@ namespace {
 
 constexpr std::size_t packetHeaderSize = offsetof(MIDIPacket, data);
 
-std::uintptr_t alignedToFour(std::uintptr_t address) {
-    return (address + 3) & ~std::uintptr_t{3};
+std::uintptr_t aligned(std::uintptr_t address) {
+    constexpr std::uintptr_t alignment = alignof(MIDIPacket);
+    return (address + alignment - 1) & ~(alignment - 1);
 }
 
 } // namespace
@@ -25,7 +26,7 @@ MIDIPacket* MIDIPacketListInit(MIDIPacketList* list) {
 const MIDIPacket* MIDIPacketNext(const MIDIPacket* packet) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(packet);
     const auto end = reinterpret_cast<std::uintptr_t>(bytes + packetHeaderSize + packet->length);
-    return reinterpret_cast<const MIDIPacket*>(alignedToFour(end));
+    return reinterpret_cast<const MIDIPacket*>(aligned(end));
 }
 
 MIDIPacket* MIDIPacketNext(MIDIPacket* packet) {

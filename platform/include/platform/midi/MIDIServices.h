@@ -33,9 +33,10 @@ inline constexpr OSStatus kMIDIMessageSendErr = -10838;
 inline constexpr OSStatus kMIDIObjectNotFound = -10842;
 inline constexpr OSStatus kMIDIUnknownError = -10845;
 
-// Packets lie one after another in a list: the next one begins at the first 4-byte boundary
+// Packets lie one after another in a list: the next one begins at the first 8-byte boundary
 // after data[length] (MIDIPacketNext). `data` may run past 256 bytes inside a larger buffer.
-#pragma pack(push, 4)
+// Unlike the original these records are not packed, so that reading `timeStamp` is never a
+// misaligned access; a buffer that holds a list needs alignas(MIDIPacketList).
 struct MIDIPacket {
     MIDITimeStamp timeStamp;
     std::uint16_t length;
@@ -45,7 +46,6 @@ struct MIDIPacketList {
     std::uint32_t numPackets;
     MIDIPacket packet[1];
 };
-#pragma pack(pop)
 
 inline constexpr std::int32_t kMIDIMsgSetupChanged = 1;
 inline constexpr std::int32_t kMIDIMsgObjectAdded = 2;

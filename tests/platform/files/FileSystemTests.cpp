@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/files/FileSystem.h"
+#include "platform/sim/SimulatedPlatform.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    SimulatedPlatform sim;
+    const fs::path mapping = *sim.applicationSupportDirectory() / "Tolvane" / "audiometer_mapping.json";
+    const FileTime base = FileTime::clock::now();
+};
+
+TEST_F(FileSystemTest, AWrittenFileReadsBackWithItsDateToTheNanosecond) {
+    const FileTime date = base + std::chrono::nanoseconds(123456789);
+    ASSERT_TRUE(writeFile(mapping, R"({"3":{"trackNr":7,"trackName":"Bass"}})", date));
+    EXPECT_TRUE(fileExists(mapping));
+    EXPECT_EQ(readFile(mapping), R"({"3":{"trackNr":7,"trackName":"Bass"}})");
+    EXPECT_EQ(modificationDate(mapping), date);
+}
+
+TEST_F(FileSystemTest, DatesOneNanosecondApartAreTold) {
+    ASSERT_TRUE(writeFile(mapping, "a", base));
+    const auto first = modificationDate(mapping);
+    ASSERT_TRUE(writeFile(mapping, "a", base + std::chrono::nanoseconds(1)));
+    const auto second = modificationDate(mapping);
+    ASSERT_TRUE(first && second);
+    EXPECT_LT(*first, *second);
+}
+
+TEST_F(FileSystemTest, ARewriteMayKeepTheOldDateOrGoBackInTime) {
+    ASSERT_TRUE(writeFile(mapping, "new", base));
+    ASSERT_TRUE(writeFile(mapping, "newer", base - std::chrono::seconds(10)));
+    EXPECT_EQ(readFile(mapping), "newer");
+    EXPECT_EQ(modificationDate(mapping), base - std::chrono::seconds(10));
+}
+
+TEST_F(FileSystemTest, AMissingFileHasNoDateAndNoContent) {
+    EXPECT_FALSE(fileExists(mapping));
+    EXPECT_EQ(modificationDate(mapping), std::nullopt);
+    EXPECT_EQ(readFile(mapping), std::nullopt);
+    EXPECT_TRUE(removeFile(mapping));
+}
+
+TEST_F(FileSystemTest, ADirectoryIsNotReadAsAFile) {
+    fs::create_directories(mapping);
+    EXPECT_TRUE(fileExists(mapping));
+    EXPECT_EQ(readFile(mapping), std::nullopt);
+    EXPECT_FALSE(writeFile(mapping, "x", base));
+}
+
+TEST_F(FileSystemTest, RemovingDeletesTheFile) {
+    ASSERT_TRUE(writeFile(mapping, "x", base));
+    EXPECT_TRUE(removeFile(mapping));
+    EXPECT_FALSE(fileExists(mapping));
+}
+
+TEST_F(FileSystemTest, AnEmptyFileReadsAsEmptyText) {
+    ASSERT_TRUE(writeFile(mapping, "", base));
+    EXPECT_EQ(readFile(mapping), "");
+}
+
+// Restores one environment variable when it ends.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnvironment() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+struct DirectoryCase {
+    const char* xdgDataHome;
+    const char* home;
+    std::optional<fs::path> expected;
+};
+
+class LiveApplicationSupportTest : public ::testing::TestWithParam<DirectoryCase> {};
+
+TEST_P(LiveApplicationSupportTest, FollowsTheDataHomeThenTheHomeDirectory) {
+    ScopedEnvironment xdg("XDG_DATA_HOME", GetParam().xdgDataHome);
+    ScopedEnvironment home("HOME", GetParam().home);
+    EXPECT_EQ(liveApplicationSupportDirectory(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Environments, LiveApplicationSupportTest,
+    ::testing::Values(DirectoryCase{"/data", "/home/u", fs::path("/data")},
+                      DirectoryCase{nullptr, "/home/u", fs::path("/home/u/.local/share")},
+                      DirectoryCase{"relative", "/home/u", fs::path("/home/u/.local/share")},
+                      DirectoryCase{"", "/home/u", fs::path("/home/u/.local/share")},
+                      DirectoryCase{nullptr, nullptr, std::nullopt},
+                      DirectoryCase{nullptr, "", std::nullopt}));
+
+} // namespace

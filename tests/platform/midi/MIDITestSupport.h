@@ -1,0 +1,87 @@
+#pragma once
+// A receiver-side destination and a recording client for the MIDI tests.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/midi/MIDIService.h"
+#include "platform/sim/SimulatedPlatform.h"
+
+namespace midi_test {
+
+using namespace platform;
+
+// What a client's notify block saw: message ID and, for add/remove, the object.
+struct Seen {
+    std::int32_t messageID;
+    MIDIObjectRef child;
+    bool operator==(const Seen&) const = default;
+};
+
+inline void PrintTo(const Seen& seen, std::ostream* out) {
+    *out << "{" << seen.messageID << ", " << seen.child << "}";
+}
+
+class RecordingClient {
+public:
+    explicit RecordingClient(const std::string& name = "client") {
+        EXPECT_EQ(MIDIClientCreateWithBlock(
+                      name, &ref,
+                      [seen = seen_](const MIDINotification& notification) {
+                          const bool carriesObject = notification.messageID == kMIDIMsgObjectAdded ||
+                                                     notification.messageID == kMIDIMsgObjectRemoved;
+                          seen->push_back(
+                              {notification.messageID,
+                               carriesObject
+                                   ? static_cast<const MIDIObjectAddRemoveNotification&>(notification).child
+                                   : 0});
+                      }),
+                  noErr);
+    }
+    const std::vector<Seen>& seen() const { return *seen_; }
+
+    MIDIClientRef ref = 0;
+
+private:
+    std::shared_ptr<std::vector<Seen>> seen_ = std::make_shared<std::vector<Seen>>();
+};
+
+// A destination that keeps every byte it receives.
+class Receiver {
+public:
+    Receiver(MIDIClientRef client, const std::string& name) {
+        EXPECT_EQ(MIDIDestinationCreateWithBlock(client, name, &endpoint,
+                                                 [received = received_](const MIDIPacketList* list, void*) {
+                                                     const MIDIPacket* packet = list->packet;
+                                                     for (std::uint32_t i = 0; i < list->numPackets; ++i) {
+                                                         received->insert(received->end(), packet->data,
+                                                                          packet->data + packet->length);
+                                                         packet = MIDIPacketNext(packet);
+                                                     }
+                                                 }),
+                  noErr);
+    }
+    const std::vector<std::uint8_t>& received() const { return *received_; }
+
+    MIDIEndpointRef endpoint = 0;
+
+private:
+    std::shared_ptr<std::vector<std::uint8_t>> received_ = std::make_shared<std::vector<std::uint8_t>>();
+};
+
+// A packet list holding one message.
+struct OneMessage {
+    explicit OneMessage(std::vector<std::uint8_t> bytes) {
+        MIDIPacket* packet = MIDIPacketListInit(&list());
+        EXPECT_NE(MIDIPacketListAdd(&list(), sizeof buffer, packet, 0, bytes.size(), bytes.data()), nullptr);
+    }
+    MIDIPacketList& list() { return *reinterpret_cast<MIDIPacketList*>(buffer); }
+
+    alignas(MIDIPacketList) std::uint8_t buffer[1024];
+};
+
+} // namespace midi_test
