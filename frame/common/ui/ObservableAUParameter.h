@@ -93,6 +93,8 @@ public:
     ObservationRegistrar& observationRegistrar() { return registrar_; }
 
 private:
+    friend struct ObservableAUParameterTestPeer; // reports changes the platform never would
+
     explicit ObservableAUParameter(const std::shared_ptr<platform::AUParameter>& parameter);
 
     // [main] A change of the parameter made by someone else, reported for `address`.

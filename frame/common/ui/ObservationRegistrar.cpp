@@ -5,7 +5,8 @@
 namespace vantrel {
 
 ObservationRegistrar::Token ObservationRegistrar::addObserver(Observer observer) {
-    registrations_.push_back(std::make_shared<Registration>(Registration{++lastToken_, std::move(observer)}));
+    registrations_.push_back(
+        std::make_shared<Registration>(Registration{++lastToken_, std::move(observer), lastChange_ + 1}));
     return lastToken_;
 }
 
@@ -17,11 +18,11 @@ void ObservationRegistrar::removeObserver(Token token) {
     registrations_.erase(found);
 }
 
-void ObservationRegistrar::notify(ObservationPhase phase, std::string_view field) {
+void ObservationRegistrar::notify(ObservationPhase phase, std::string_view field, std::uint64_t change) {
     // A snapshot, as observers may add or remove observers while they are called.
     const auto round = registrations_;
     for (const auto& registration : round)
-        if (registration->active) registration->observer(phase, field);
+        if (registration->active && registration->firstChange <= change) registration->observer(phase, field);
 }
 
 } // namespace vantrel

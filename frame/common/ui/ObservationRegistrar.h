@@ -31,21 +31,24 @@ public:
             field = std::move(next);
             return;
         }
-        notify(ObservationPhase::willChange, name);
+        const auto change = ++lastChange_;
+        notify(ObservationPhase::willChange, name, change);
         field = std::move(next);
-        notify(ObservationPhase::didChange, name);
+        notify(ObservationPhase::didChange, name, change);
     }
 
 private:
     struct Registration {
         Token token;
         Observer observer;
+        std::uint64_t firstChange; // the first change it hears of
         bool active = true;
     };
 
-    void notify(ObservationPhase phase, std::string_view field);
+    void notify(ObservationPhase phase, std::string_view field, std::uint64_t change);
 
     Token lastToken_ = 0;
+    std::uint64_t lastChange_ = 0;
     std::vector<std::shared_ptr<Registration>> registrations_;
 };
 

@@ -1,0 +1,80 @@
+#pragma once
+// Declarations and recorders shared by the frame's tests.
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "frame/common/parameters/ParameterSpecBase.h"
+#include "platform/audiounit/AUParameterTree.h"
+
+namespace frame_test {
+
+using namespace platform;
+
+inline vantrel::ParameterSpec parameterSpec(std::string identifier, AUParameterAddress address,
+                                            AUValue defaultValue = 0, AUValue minValue = 0,
+                                            AUValue maxValue = 1) {
+    return vantrel::ParameterSpec{
+        .identifier = identifier,
+        .name = identifier + " name",
+        .address = address,
+        .minValue = minValue,
+        .maxValue = maxValue,
+        .defaultValue = defaultValue,
+        .units = kAudioUnitParameterUnit_Generic,
+        .unitName = std::nullopt,
+        .flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable,
+        .valueStrings = std::nullopt,
+        .dependentParameters = std::nullopt,
+    };
+}
+
+// The tree "global" { "gain" (address 7, -24...24, unit decibels), "mix" (address 8) }.
+inline std::shared_ptr<AUParameterTree> makeGlobalTree(AUValue gain = 3.5f) {
+    auto gainSpec = parameterSpec("gain", 7, gain, -24, 24);
+    gainSpec.units = kAudioUnitParameterUnit_Decibels;
+    return vantrel::createAUParameterTree(
+        {{vantrel::ParameterGroupSpec{"global", "Global", {gainSpec, parameterSpec("mix", 8, 0.5f)}}}});
+}
+
+inline std::shared_ptr<AUParameter> parameterNamed(const AUParameterGroup& group,
+                                                   const std::string& identifier) {
+    for (const auto& parameter : group.allParameters())
+        if (parameter->identifier() == identifier) return parameter;
+    return nullptr;
+}
+
+// One write a recorder heard.
+struct Write {
+    AUParameterAddress address;
+    AUValue value;
+    AUParameterAutomationEventType eventType;
+    std::uint64_t hostTime = 0;
+    bool operator==(const Write&) const = default;
+};
+
+inline void PrintTo(const Write& write, std::ostream* out) {
+    *out << "{address " << write.address << ", " << write.value << ", type "
+         << static_cast<unsigned>(write.eventType) << ", host time " << write.hostTime << "}";
+}
+
+// Records every write a node hears from anyone (the recorder is never the originator).
+class WriteRecorder {
+public:
+    explicit WriteRecorder(AUParameterNode& node) {
+        node.tokenByAddingParameterAutomationObserver(
+            [writes = writes_](const AUParameterAutomationEvent& event) {
+                writes->push_back({event.address, event.value, event.eventType, event.hostTime});
+            });
+    }
+
+    const std::vector<Write>& writes() const { return *writes_; }
+
+private:
+    std::shared_ptr<std::vector<Write>> writes_ = std::make_shared<std::vector<Write>>();
+};
+
+} // namespace frame_test
