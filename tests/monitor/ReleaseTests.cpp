@@ -1,0 +1,93 @@
+// An instance released by the host while its work is still pending, including from inside that
+// work: nothing of it runs afterwards (run under the address sanitizer as well).
+
+#include <gmock/gmock.h>
+
+#include "MonitorTestBench.h"
+
+namespace vantrel::monitor::test {
+namespace {
+
+using ::testing::IsEmpty;
+
+class ReleaseTest : public MonitorTestBench {};
+
+TEST_F(ReleaseTest, PendingDecisionTimerResearchNotificationsAndRenderBlockDoNothingAfterwards) {
+    addDestination();
+    auto unit = createRenderingUnit();
+    const platform::MIDIPortRef port = sim.midi().newestObject();
+    const platform::MIDIClientRef client = sim.midi().clientOfPort(port);
+    const auto block = unit->internalRenderBlock();
+    sim.midi().postNotification(platform::kMIDIMsgSetupChanged);
+    advanceTo(ms(100)); // the re-search now waits for 1.1 s
+    sim.notifications().post("com.marlek.vantrel.connect", platform::Dictionary{{"uid", unit->uniqueID()}});
+    sim.notifications().post("com.marlek.vantrel.articulations", platform::Dictionary{{"names", {"A"}}});
+    const std::size_t logged = sim.log().records().size();
+
+    unit.reset();
+    EXPECT_EQ(sim.midi().objectName(port), std::nullopt);
+    EXPECT_EQ(sim.midi().objectName(client), std::nullopt);
+    EventList events;
+    events.midi({0xB0, 0x07, 0x64}).midi({0x9F, 0x3C, 0x64});
+    EXPECT_EQ(render(block, events.head()), platform::noErr);
+    advanceTo(ms(5000));
+    EXPECT_EQ(render(block, events.head()), platform::noErr);
+
+    EXPECT_EQ(sim.log().records().size(), logged);
+    EXPECT_THAT(received, IsEmpty());
+    EXPECT_THAT(passed, IsEmpty());
+    // No observer is left to deliver to.
+    const std::size_t pending = sim.executor().pendingCount();
+    sim.notifications().post("com.marlek.vantrel.connect", platform::Dictionary{{"uid", 1}});
+    EXPECT_EQ(sim.executor().pendingCount(), pending);
+}
+
+// The host lets go while the instance is inside the work that logs `line`, so that this work
+// ends up running the destructor.
+class ReleaseInsideTest : public MonitorTestBench, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ReleaseInsideTest, NothingFollowsTheWorkThatHeldTheLastReference) {
+    addDestination();
+    auto unit = createRenderingUnit();
+    const auto block = unit->internalRenderBlock();
+    std::optional<platform::TimePoint> releasedAt;
+    sim.log().setListener([&](const platform::LogRecord& record) {
+        if (unit && record.text.find(GetParam()) != std::string::npos) {
+            releasedAt = record.time;
+            unit.reset();
+        }
+    });
+    sim.midi().postNotification(platform::kMIDIMsgSetupChanged); // heals at 0.5 s, re-search at 1 s
+    sim.runDue();
+    advanceTo(ms(200));
+    connect(*unit);
+    advanceTo(ms(5000));
+    sim.log().setListener(nullptr);
+
+    ASSERT_TRUE(releasedAt);
+    for (const auto& [time, text] : timedMonitorLog())
+        EXPECT_LE(time, *releasedAt) << text;
+    for (const ReceivedMessage& message : received)
+        EXPECT_LE(message.time, *releasedAt);
+    EventList events;
+    events.midi({0xB0, 0x07, 0x64});
+    EXPECT_EQ(render(block, events.head()), platform::noErr);
+    EXPECT_THAT(passed, IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, ReleaseInsideTest,
+                         ::testing::Values("⏱️ Kein fullState", "✅ Plugin verbunden",
+                                           "🔄 Destination selbstheilend", "🔍 Suche neue Destination"));
+
+TEST_F(ReleaseTest, ReleasedFromInsideItsOwnHeartbeatSend) {
+    addDestination();
+    auto unit = createUnit();
+    onReceive = [&](const ReceivedMessage& message) {
+        if (message.time > ms(1000)) unit.reset();
+    };
+    advanceTo(ms(5000));
+    EXPECT_EQ(heartbeatTimes(), (std::vector{ms(300), ms(1490)}));
+}
+
+} // namespace
+} // namespace vantrel::monitor::test
