@@ -325,7 +325,7 @@ private:
         } else {
             fail("unknown plug-in " + quote(kind) + " (monitor, meter)");
         }
-        ref.name = std::string(reader.word("instance name"));
+        ref.name = reader.name("instance name");
         reader.end();
         for (const char c : ref.name) {
             if (!isNameCharacter(c))

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "host/receiver/ReceiverSubstitute.h"
+#include "platform/notify/NotificationCenter.h"
+#include "platform/sim/SimulatedPlatform.h"
+#include "protocol/ReceiverMessages.h"
+#include "protocol/WireSender.h"
+#include "rtguard/RealtimeGuard.h"
+
+namespace vantrel::host {
+namespace {
+
+class Receiver : public testing::Test {
+protected:
+    Receiver() {
+        platform::MIDIClientCreateWithBlock("Plug-in", &client, {});
+        platform::MIDIOutputPortCreate(client, "Plug-in Out", &port);
+        platform.notifications().setPostListener(
+            [this](const platform::Notification& notification) { posted.push_back(notification); });
+    }
+    ~Receiver() override { platform.notifications().setPostListener(nullptr); }
+
+    void send(std::span<const std::uint8_t> bytes) {
+        protocol::sendMessage(port, receiver.destination(), bytes, platform::MIDISend);
+    }
+    void sendMonitorMessage(std::uint32_t uid, std::uint8_t type) {
+        send(protocol::makeMonitorMessage(uid, type));
+    }
+
+    platform::SimulatedPlatform platform;
+    ReceiverSubstitute receiver{*platform.applicationSupportDirectory()};
+    platform::MIDIClientRef client = 0;
+    platform::MIDIPortRef port = 0;
+    std::vector<platform::Notification> posted;
+};
+
+TEST_F(Receiver, OwnsTheDestinationWithUniqueIDKVRT) {
+    ASSERT_TRUE(receiver.up("Vantrel Receiver"));
+    EXPECT_FALSE(receiver.up()); // one destination only
+    ASSERT_EQ(platform::MIDIGetNumberOfDestinations(), 1u);
+    const platform::MIDIEndpointRef destination = platform::MIDIGetDestination(0);
+    EXPECT_EQ(destination, receiver.destination());
+    std::int32_t uniqueID = 0;
+    EXPECT_EQ(platform::MIDIObjectGetIntegerProperty(destination, platform::kMIDIPropertyUniqueID, &uniqueID),
+              platform::noErr);
+    EXPECT_EQ(uniqueID, protocol::KVRT);
+    EXPECT_EQ(platform.midi().objectName(destination), "Vantrel Receiver");
+    receiver.down();
+    EXPECT_EQ(platform::MIDIGetNumberOfDestinations(), 0u);
+    EXPECT_TRUE(receiver.up()); // and up again, as a restarted receiver
+}
+
+TEST_F(Receiver, AnswersRequestsOnlyWhenToldTo) {
+    receiver.up();
+    sendMonitorMessage(0x12345678, protocol::connectRequestType);
+    EXPECT_TRUE(posted.empty());
+
+    receiver.setAutoConnect({"Strings"});
+    sendMonitorMessage(0x12345678, protocol::connectRequestType);
+    sendMonitorMessage(0x12345678, protocol::disconnectRequestType);
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[0].name, "com.marlek.vantrel.connect");
+    EXPECT_EQ(posted[0].userInfo, (platform::Dictionary{{"uid", 0x12345678u}, {"trackName", "Strings"}}));
+    EXPECT_EQ(posted[1].name, "com.marlek.vantrel.disconnect");
+    EXPECT_EQ(posted[1].userInfo, (platform::Dictionary{{"uid", 0x12345678u}}));
+
+    receiver.setAutoConnect({});
+    sendMonitorMessage(0x12345678, protocol::connectRequestType);
+    EXPECT_EQ(posted.size(), 2u);
+    const auto monitors = receiver.monitors();
+    ASSERT_EQ(monitors.size(), 1u);
+    EXPECT_EQ(monitors[0].connectRequests, 3u);
+    EXPECT_FALSE(monitors[0].connected);
+}
+
+TEST_F(Receiver, NamesEachInstanceOnceFromItsTrackList) {
+    receiver.up();
+    receiver.setAutoConnect({"Strings", "Brass"});
+    sendMonitorMessage(1, protocol::connectRequestType);
+    sendMonitorMessage(2, protocol::connectRequestType);
+    sendMonitorMessage(3, protocol::connectRequestType);
+    sendMonitorMessage(1, protocol::connectRequestType);
+    ASSERT_EQ(posted.size(), 4u);
+    EXPECT_EQ(posted[0].userInfo->at("trackName"), "Strings");
+    EXPECT_EQ(posted[1].userInfo->at("trackName"), "Brass");
+    EXPECT_EQ(posted[2].userInfo->at("trackName"), "Brass"); // the last name repeats
+    EXPECT_EQ(posted[3].userInfo->at("trackName"), "Strings");
+}
+
+TEST_F(Receiver, KeepsWhatEachInstanceReported) {
+    receiver.up();
+    sendMonitorMessage(42, protocol::heartbeatType);
+    sendMonitorMessage(42, protocol::heartbeatType);
+    const protocol::InstanceTag tag = protocol::makeInstanceTag(42);
+    protocol::EventReport report{tag,
+                                 *protocol::makeEventBytes(std::array<std::uint8_t, 3>{0xB0, 0x07, 0x64})};
+    protocol::sendEventReport(port, receiver.destination(), report, platform::MIDISend);
+    report.event = *protocol::makeEventBytes(std::array<std::uint8_t, 3>{0xB0, 0x07, 0x65});
+    protocol::sendEventReport(port, receiver.destination(), report, platform::MIDISend);
+    report.event = *protocol::makeEventBytes(std::array<std::uint8_t, 2>{0xD5, 0x30});
+    protocol::sendEventReport(port, receiver.destination(), report, platform::MIDISend);
+    send(std::array<std::uint8_t, 3>{0x90, 0x3C, 0x64}); // not a message of the protocol
+
+    const auto monitors = receiver.monitors();
+    ASSERT_EQ(monitors.size(), 1u);
+    EXPECT_EQ(monitors[0].uid, 42u);
+    EXPECT_EQ(monitors[0].heartbeats, 2u);
+    EXPECT_EQ(monitors[0].events, 3u);
+    ASSERT_EQ(monitors[0].lastEvents.size(), 2u);
+    EXPECT_EQ(monitors[0].lastEvents.begin()->second, (std::vector<std::uint8_t>{0xB0, 0x07, 0x65}));
+    EXPECT_EQ(receiver.unknownMessages(), 1u);
+}
+
+TEST_F(Receiver, TakesPeakMessagesWithoutAllocating) {
+    receiver.up();
+    const auto message = protocol::makePeakMeterMessage(3, 7, 127, 12);
+    {
+        platform_test::RealtimeGuard guard;
+        send(message);
+        if (platform_test::RealtimeGuard::available()) {
+            EXPECT_EQ(guard.allocations(), 0);
+            EXPECT_EQ(guard.frees(), 0);
+        }
+    }
+    const auto meters = receiver.meters();
+    ASSERT_EQ(meters.size(), 1u);
+    EXPECT_EQ(meters[0].instanceID, 3);
+    EXPECT_EQ(meters[0].trackNr, 7);
+    EXPECT_EQ(meters[0].peakL, 127);
+    EXPECT_EQ(meters[0].peakR, 12);
+    EXPECT_EQ(meters[0].messages, 1u);
+}
+
+TEST_F(Receiver, PostsArticulationsWithOrWithoutNotes) {
+    receiver.postArticulations({"Legato", "Pizz"}, std::vector<int>{24, 25});
+    receiver.postArticulations({"Legato"}, std::nullopt);
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[0].name, "com.marlek.vantrel.articulations");
+    EXPECT_EQ(*posted[0].userInfo,
+              (platform::Dictionary{{"names", {"Legato", "Pizz"}}, {"notes", {24, 25}}}));
+    EXPECT_EQ(*posted[1].userInfo, (platform::Dictionary{{"names", {"Legato"}}}));
+}
+
+TEST_F(Receiver, WritesEveryMappingVersionWithALaterDate) {
+    MappingFileWriter& file = receiver.mappingFile();
+    EXPECT_EQ(file.path(), *platform.applicationSupportDirectory() / "Tolvane" / "audiometer_mapping.json");
+    ASSERT_TRUE(file.write("{}"));
+    const auto first = platform::modificationDate(file.path());
+    ASSERT_TRUE(first);
+    // Written at once again: the clock may not have moved, the date must.
+    ASSERT_TRUE(file.write("{\"1\": {\"trackNr\": 2}}"));
+    const auto second = platform::modificationDate(file.path());
+    EXPECT_GT(*second, *first);
+    EXPECT_EQ(platform::readFile(file.path()), "{\"1\": {\"trackNr\": 2}}");
+
+    ASSERT_TRUE(file.write("[]", true));
+    EXPECT_EQ(platform::modificationDate(file.path()), second);
+
+    ASSERT_TRUE(file.remove());
+    EXPECT_FALSE(platform::fileExists(file.path()));
+    ASSERT_TRUE(file.write("{}"));
+    EXPECT_GT(*platform::modificationDate(file.path()), *second);
+}
+
+TEST_F(Receiver, AFileLeftFromBeforeCountsAsWrittenBefore) {
+    const auto path = mappingFilePath(*platform.applicationSupportDirectory());
+    const auto future = platform::FileTime::clock::now() + std::chrono::hours(1);
+    ASSERT_TRUE(platform::writeFile(path, "{}", future));
+    MappingFileWriter writer(*platform.applicationSupportDirectory());
+    ASSERT_TRUE(writer.write("{}"));
+    EXPECT_GT(*platform::modificationDate(path), future);
+}
+
+} // namespace
+} // namespace vantrel::host
