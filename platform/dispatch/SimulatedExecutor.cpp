@@ -42,11 +42,15 @@ private:
 SimulatedExecutor::SimulatedExecutor() : main_(std::make_shared<Queue>(*this, "main")) {}
 
 SimulatedExecutor::~SimulatedExecutor() {
-    // Pending work may own the last references to objects whose destructors enqueue again.
-    std::map<Key, Item> dropped;
-    {
-        std::lock_guard guard(mutex_);
-        dropped.swap(pending_);
+    // Pending work may own the last references to objects whose destructors enqueue again, so
+    // drop it outside the lock until nothing is left.
+    for (;;) {
+        std::map<Key, Item> dropped;
+        {
+            std::lock_guard guard(mutex_);
+            if (pending_.empty()) return;
+            dropped.swap(pending_);
+        }
     }
 }
 
