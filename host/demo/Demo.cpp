@@ -20,7 +20,6 @@
 #include "host/receiver/ReceiverSubstitute.h"
 #include "host/scenario/ForwardingLogSink.h"
 #include "host/scenario/PlatformSession.h"
-#include "host/scenario/Trace.h"
 
 namespace vantrel::host {
 
@@ -39,25 +38,24 @@ const std::map<int, std::string> mappedTrackNames{{3, "Drums"}, {4, "Pad"}};
 class DemoLog {
 public:
     void add(const platform::LogRecord& record) {
-        std::string line = formatTraceTime(record.time) + " " + platform::describe(record);
         std::lock_guard guard(mutex_);
-        recent_.push_back(line);
+        recent_.push_back(record);
         if (recent_.size() > 8) recent_.pop_front();
-        fresh_.push_back(std::move(line));
+        fresh_.push_back(record);
     }
-    std::vector<std::string> recent() const {
+    std::vector<platform::LogRecord> recent() const {
         std::lock_guard guard(mutex_);
         return {recent_.begin(), recent_.end()};
     }
-    std::vector<std::string> takeFresh() {
+    std::vector<platform::LogRecord> takeFresh() {
         std::lock_guard guard(mutex_);
         return std::exchange(fresh_, {});
     }
 
 private:
     mutable std::mutex mutex_;
-    std::deque<std::string> recent_;
-    std::vector<std::string> fresh_;
+    std::deque<platform::LogRecord> recent_;
+    std::vector<platform::LogRecord> fresh_;
 };
 
 // One plug-in instance of the demo with everything its render calls use, made before rendering.
@@ -253,11 +251,9 @@ private:
         picture.monitors = receiver_.monitors();
         picture.meters = receiver_.meters();
         picture.meterTrackNames = mappedTrackNames;
-        for (const auto* group : {&monitors_, &meters_}) {
-            for (const auto& instance : *group)
-                picture.passedThrough.emplace_back(instance->name, instance->passedThrough.load());
-        }
-        picture.recentLog = display_.interactive() ? log_.recent() : log_.takeFresh();
+        for (const auto& monitor : monitors_)
+            picture.passedThrough.emplace_back(monitor->name, monitor->passedThrough.load());
+        picture.log = display_.interactive() ? log_.recent() : log_.takeFresh();
         return picture;
     }
 

@@ -1,6 +1,7 @@
 #include "host/demo/DemoDisplay.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdarg>
 
 namespace vantrel::host {
@@ -26,6 +27,10 @@ std::string meterTrack(const DemoPicture& picture, const MeterReport& meter) {
 
 std::string monitorTrack(const MonitorReport& monitor) {
     return monitor.trackName.empty() ? "-" : monitor.trackName;
+}
+
+double secondsOf(platform::TimePoint time) {
+    return std::chrono::duration<double>(time).count();
 }
 
 std::string monitorState(const MonitorReport& monitor) {
@@ -86,10 +91,10 @@ std::vector<std::string> DemoDisplay::lines(const DemoPicture& picture, bool for
                                    meter.peakR, static_cast<unsigned long long>(meter.messages)));
         }
         for (const auto& [name, events] : picture.passedThrough)
-            lines.push_back(format("%s host %s passed %llu events through", time.c_str(), name.c_str(),
-                                   static_cast<unsigned long long>(events)));
-        for (const auto& line : picture.recentLog)
-            lines.push_back(time + " log " + line);
+            lines.push_back(format("%s host passed %llu MIDI events of %s through", time.c_str(),
+                                   static_cast<unsigned long long>(events), name.c_str()));
+        for (const auto& record : picture.log)
+            lines.push_back(format("[%5.1f s] ", secondsOf(record.time)) + platform::describe(record));
         return lines;
     }
 
@@ -117,14 +122,14 @@ std::vector<std::string> DemoDisplay::lines(const DemoPicture& picture, bool for
                                static_cast<unsigned long long>(meter.messages)));
     }
     lines.push_back("");
-    std::string passed = "Host: MIDI passed through:";
+    std::string passed = "Host: MIDI events passed through:";
     for (const auto& [name, events] : picture.passedThrough)
         passed += format(" %s %llu", name.c_str(), static_cast<unsigned long long>(events));
     lines.push_back(passed);
     lines.push_back("");
     lines.push_back("Latest log lines");
-    for (const auto& line : picture.recentLog)
-        lines.push_back("  " + line);
+    for (const auto& record : picture.log)
+        lines.push_back(format("  %7.3f s  ", secondsOf(record.time)) + platform::describe(record));
     return lines;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/receiver/ReceiverSubstitute.h"
+#include "platform/log/LogSink.h"
 
 namespace vantrel::host {
 
@@ -20,8 +21,8 @@ struct DemoPicture {
     std::vector<MonitorReport> monitors;
     std::vector<MeterReport> meters;
     std::map<int, std::string> meterTrackNames; // by track number, as the mapping file names them
-    std::vector<std::pair<std::string, std::uint64_t>> passedThrough; // instance, events
-    std::vector<std::string> recentLog;
+    std::vector<std::pair<std::string, std::uint64_t>> passedThrough; // monitor, MIDI events
+    std::vector<platform::LogRecord> log; // the latest lines (terminal) or those not shown yet (plain)
 };
 
 // The last values of a monitor as short words: "CC1=64", "PB=+1200", "AT=33", "N16=48/100".

@@ -415,7 +415,8 @@ private:
     }
 
     void view(const ViewCommand& command) {
-        HostedInstance* instance = hosted(command.instance, "view");
+        static const char* const names[] = {"view open", "view close", "view show"};
+        HostedInstance* instance = hosted(command.instance, names[static_cast<int>(command.action)]);
         if (instance == nullptr) return;
         switch (command.action) {
         case ViewCommand::Action::open:
