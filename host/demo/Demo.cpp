@@ -233,11 +233,11 @@ private:
             const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
             while (nextStep < steps.size() && steps[nextStep].at <= seconds)
                 steps[nextStep++].run();
+            if (seconds >= options_.seconds) return;
             if (Clock::now() >= nextPicture) {
                 display_.show(picture(seconds));
                 nextPicture += refresh;
             }
-            if (seconds >= options_.seconds) return;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
@@ -258,6 +258,7 @@ private:
     }
 
     void finish() {
+        display_.show(picture(options_.seconds));
         for (auto& instance : monitors_)
             instance->hosted->closeWindow();
         for (const auto* group : {&monitors_, &meters_}) {

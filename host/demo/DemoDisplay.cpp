@@ -76,6 +76,9 @@ std::string levelBar(std::uint8_t level, int width) {
 std::vector<std::string> DemoDisplay::lines(const DemoPicture& picture, bool forTerminal) {
     std::vector<std::string> lines;
     if (!forTerminal) {
+        // What was logged since the last picture comes first: it happened before it.
+        for (const auto& record : picture.log)
+            lines.push_back(format("[%5.1f s] ", secondsOf(record.time)) + platform::describe(record));
         const std::string time = format("[%5.1f s]", picture.seconds);
         lines.push_back(time + " receiver " + picture.receiverState);
         for (const auto& monitor : picture.monitors) {
@@ -93,8 +96,6 @@ std::vector<std::string> DemoDisplay::lines(const DemoPicture& picture, bool for
         for (const auto& [name, events] : picture.passedThrough)
             lines.push_back(format("%s host passed %llu MIDI events of %s through", time.c_str(),
                                    static_cast<unsigned long long>(events), name.c_str()));
-        for (const auto& record : picture.log)
-            lines.push_back(format("[%5.1f s] ", secondsOf(record.time)) + platform::describe(record));
         return lines;
     }
 
