@@ -86,32 +86,10 @@ TEST_F(HostedView, ShowsAViewOfTheUnitsParametersFillingTheController) {
     }
 }
 
-TEST_F(HostedView, ConfiguringAgainReplacesTheViewAndLetsTheOldWrappersGo) {
-    unit->setParameterTree(makeGlobalTree());
-    controller->configureSwiftUIView(unit);
-    auto first = controller->hostingController();
-    const std::weak_ptr<ObservableAUParameterGroup> firstWrappers = shownView().parameterTree;
-    controller->configureSwiftUIView(unit);
-    expectOneHostedViewFilling();
-    EXPECT_NE(controller->hostingController(), first);
-    EXPECT_EQ(first->parentViewController(), nullptr);
-    EXPECT_EQ(first->view()->superview(), nullptr);
-    // The only holder left is this test: once it lets go, the old view and its wrappers go.
-    first.reset();
-    EXPECT_TRUE(firstWrappers.expired());
-}
-
 TEST_F(HostedView, FirstLoadInsideAConfigurationLeavesOneHostedView) {
     unit->setParameterTree(makeGlobalTree());
     ASSERT_FALSE(controller->isViewLoaded());
     controller->configureSwiftUIView(unit); // reads the view, which loads it, which would configure
-    EXPECT_EQ(controller->viewsMade, 1);
-    expectOneHostedViewFilling();
-}
-
-TEST_F(HostedView, LoadingTheViewConfiguresForTheUnitAlreadyThere) {
-    unit->setParameterTree(makeGlobalTree());
-    controller->view();
     EXPECT_EQ(controller->viewsMade, 1);
     expectOneHostedViewFilling();
 }

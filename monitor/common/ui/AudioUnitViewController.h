@@ -31,7 +31,7 @@ private:
 
     std::unique_ptr<platform::KeyValueObservation> observation_;
     platform::Logger log_{"com.marlek.TolvaneVantrel.TolvaneVantrel.VantrelExtension",
-                         "AudioUnitViewController"};
+                          "AudioUnitViewController"};
 };
 
 } // namespace vantrel::monitor
