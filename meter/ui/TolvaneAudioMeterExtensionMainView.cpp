@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "frame/common/ui/ObservableAUParameter.h"
+#include "meter/ui/ParameterSlider.h"
+
 namespace vantrel::meter {
 
 TolvaneAudioMeterExtensionMainView::TolvaneAudioMeterExtensionMainView(
@@ -9,7 +12,7 @@ TolvaneAudioMeterExtensionMainView::TolvaneAudioMeterExtensionMainView(
     : parameterTree_(std::move(parameterTree)) {}
 
 platform::ui::Node TolvaneAudioMeterExtensionMainView::body() {
-    return platform::ui::vStack(platform::ui::Alignment::center, std::nullopt, {});
+    return ParameterSlider(parameterTree_->member("global")->member<ObservableAUParameter>("gain")).body();
 }
 
 } // namespace vantrel::meter

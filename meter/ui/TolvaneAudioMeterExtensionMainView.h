@@ -1,6 +1,6 @@
 #pragma once
-// The audio meter's main view, for a meter whose audio unit publishes a parameter tree.
-// For now a placeholder that keeps the wrapper tree and shows nothing.
+// The audio meter's main view, for a meter whose audio unit publishes a parameter tree: a slider
+// for the parameter "gain" of the group "global".
 
 #include <memory>
 
@@ -17,7 +17,9 @@ public:
     // Owns the wrapper tree. [main]
     explicit TolvaneAudioMeterExtensionMainView(std::shared_ptr<ObservableAUParameterGroup> parameterTree);
 
-    platform::ui::Node body() override; // [main]
+    // [main] A tree without "global" / "gain" is a programming error and stops the process, as the
+    // wrappers' lookups do.
+    platform::ui::Node body() override;
 
     const std::shared_ptr<ObservableAUParameterGroup>& parameterTree() const { return parameterTree_; }
 
