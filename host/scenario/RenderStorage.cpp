@@ -36,4 +36,24 @@ platform::AudioBufferList* RenderStorage::prepareBuffers(platform::AUAudioFrameC
     return &bufferList_;
 }
 
+platform::AURenderPullInputBlock makeSignalPullBlock(const SignalSource& source) {
+    return [&source](platform::AudioUnitRenderActionFlags*, const platform::AudioTimeStamp*,
+                     platform::AUAudioFrameCount frames, platform::NSInteger,
+                     platform::AudioBufferList* data) -> platform::OSStatus {
+        if (source.status != platform::noErr) return source.status;
+        if (data == nullptr) return platform::noErr;
+        for (std::uint32_t b = 0; b < data->mNumberBuffers; ++b) {
+            auto* samples = static_cast<float*>(data->mBuffers[b].mData);
+            if (samples == nullptr) continue;
+            const Signal* signal = b == 0 ? source.left : b == 1 ? source.right : nullptr;
+            const std::size_t count =
+                std::min<std::size_t>(frames, data->mBuffers[b].mDataByteSize / sizeof(float));
+            for (std::size_t i = 0; i < count; ++i)
+                samples[i] =
+                    signal != nullptr ? signal->sampleAt(source.firstFrame + i, source.sampleRate) : 0.0f;
+        }
+        return platform::noErr;
+    };
+}
+
 } // namespace vantrel::host

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/script/Script.h"
+#include "platform/audiounit/AURenderBlock.h"
 #include "platform/audiounit/AURenderEvent.h"
 #include "platform/audiounit/AudioBufferList.h"
 
@@ -23,5 +24,20 @@ private:
     std::vector<float> samples_;
     platform::AudioBufferList bufferList_;
 };
+
+// What the host's pull-input block renders for a meter: two signals from a given frame on, or
+// the status it is told to fail with. The host sets it before each render call.
+struct SignalSource {
+    const Signal* left = nullptr;
+    const Signal* right = nullptr;
+    std::uint64_t firstFrame = 0;
+    platform::OSStatus status = platform::noErr;
+    double sampleRate = 44100;
+};
+
+// A pull-input block that renders `source` (which must outlive it) into the buffers it is
+// given: the left signal into the first, the right into the second, silence into any other.
+// [host] The block itself never allocates. [render]
+platform::AURenderPullInputBlock makeSignalPullBlock(const SignalSource& source);
 
 } // namespace vantrel::host

@@ -31,53 +31,21 @@ using platform::OSStatus;
 
 // A monitor renders MIDI only; its render calls still come in cycles of this many frames.
 constexpr AUAudioFrameCount midiCycleFrames = 512;
-constexpr double defaultSampleRate = 44100;
-
 template <typename... Cases> struct Overloaded : Cases... { using Cases::operator()...; };
 
 std::string statusText(const platform::PlatformError& error) {
     return std::string(error.what()) + " (" + std::to_string(error.status()) + ")";
 }
 
-// What the host's pull-input block renders for one meter: the command's two signals from the
-// command's first frame on, or the status it is told to fail with.
-struct PullSource {
-    const Signal* left = nullptr;
-    const Signal* right = nullptr;
-    std::uint64_t firstFrame = 0;
-    OSStatus status = platform::noErr;
-    double sampleRate = defaultSampleRate;
-};
-
 // One instance of the script, from its create command on.
 struct Slot {
     InstanceRef ref;
     std::unique_ptr<HostedInstance> hosted;
     RenderStorage storage;
-    PullSource pull;
+    SignalSource pull;
     platform::AURenderPullInputBlock pullBlock;
     double sampleTime = 0;
 };
-
-platform::AURenderPullInputBlock makePullBlock(const PullSource& source) {
-    return [&source](platform::AudioUnitRenderActionFlags*, const platform::AudioTimeStamp*,
-                     AUAudioFrameCount frames, platform::NSInteger,
-                     platform::AudioBufferList* data) -> OSStatus {
-        if (source.status != platform::noErr) return source.status;
-        if (data == nullptr) return platform::noErr;
-        for (std::uint32_t b = 0; b < data->mNumberBuffers; ++b) {
-            auto* samples = static_cast<float*>(data->mBuffers[b].mData);
-            if (samples == nullptr) continue;
-            const Signal* signal = b == 0 ? source.left : b == 1 ? source.right : nullptr;
-            const std::size_t count =
-                std::min<std::size_t>(frames, data->mBuffers[b].mDataByteSize / sizeof(float));
-            for (std::size_t i = 0; i < count; ++i)
-                samples[i] =
-                    signal != nullptr ? signal->sampleAt(source.firstFrame + i, source.sampleRate) : 0.0f;
-        }
-        return platform::noErr;
-    };
-}
 
 class Runner {
 public:
@@ -99,7 +67,7 @@ public:
         for (const InstanceRef& ref : script.instances) {
             auto& slot = slots_.emplace_back(std::make_unique<Slot>());
             slot->ref = ref;
-            slot->pullBlock = makePullBlock(slot->pull);
+            slot->pullBlock = makeSignalPullBlock(slot->pull);
         }
         if (options.mode == RunMode::live) renderThread_ = std::make_unique<RenderThread>();
         session_.platform().notifications->setPostListener(

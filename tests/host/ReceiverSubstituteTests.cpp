@@ -60,6 +60,8 @@ TEST_F(Receiver, AnswersRequestsOnlyWhenToldTo) {
     receiver.setAutoConnect({"Strings"});
     sendMonitorMessage(0x12345678, protocol::connectRequestType);
     sendMonitorMessage(0x12345678, protocol::disconnectRequestType);
+    EXPECT_TRUE(posted.empty()); // a moment later, not inside the sender's call
+    platform.runDue();
     ASSERT_EQ(posted.size(), 2u);
     EXPECT_EQ(posted[0].name, "com.marlek.vantrel.connect");
     EXPECT_EQ(posted[0].userInfo, (platform::Dictionary{{"uid", 0x12345678u}, {"trackName", "Strings"}}));
@@ -68,6 +70,7 @@ TEST_F(Receiver, AnswersRequestsOnlyWhenToldTo) {
 
     receiver.setAutoConnect({});
     sendMonitorMessage(0x12345678, protocol::connectRequestType);
+    platform.runDue();
     EXPECT_EQ(posted.size(), 2u);
     const auto monitors = receiver.monitors();
     ASSERT_EQ(monitors.size(), 1u);
@@ -82,6 +85,7 @@ TEST_F(Receiver, NamesEachInstanceOnceFromItsTrackList) {
     sendMonitorMessage(2, protocol::connectRequestType);
     sendMonitorMessage(3, protocol::connectRequestType);
     sendMonitorMessage(1, protocol::connectRequestType);
+    platform.runDue();
     ASSERT_EQ(posted.size(), 4u);
     EXPECT_EQ(posted[0].userInfo->at("trackName"), "Strings");
     EXPECT_EQ(posted[1].userInfo->at("trackName"), "Brass");
