@@ -12,7 +12,8 @@
 //
 // Modifiers are attributes of the node, applied in one fixed order whatever the order of the
 // calls: the content is padded, the padded content placed in the frame, the background drawn
-// behind the frame. Frames and paddings given twice combine (paddings add up).
+// behind the frame. Frames and paddings given twice combine: paddings add up, a frame keeps the
+// sizes of both and the later alignment.
 //
 // All of it is [main]. A tree's actions and bindings refer to the view that built it: use the
 // tree while that view lives.
