@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up, builds, and runs the live demo: the receiver substitute, two controller monitors and
+# two audio meters, rendered in real time on real threads for about ten seconds.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" plain
+exec "$root/build/plain/bin/vantrel-host" demo
