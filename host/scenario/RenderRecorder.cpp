@@ -18,7 +18,7 @@ RenderRecord* RenderRecorder::next() noexcept {
     return &records_.emplace_back();
 }
 
-void RenderRecorder::recordOutput(std::size_t instance, platform::AUEventSampleTime sampleTime,
+void RenderRecorder::recordOutput(const std::string* instance, platform::AUEventSampleTime sampleTime,
                                   std::uint8_t cable, std::size_t length,
                                   const std::uint8_t* bytes) noexcept {
     RenderRecord* record = next();

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/audiounit/AURenderEvent.h"
@@ -17,7 +18,7 @@ struct RenderRecord {
     static constexpr std::size_t capacity = 256;
 
     Kind kind = Kind::midiOutput;
-    std::size_t instance = 0; // midiOutput: the instance whose output it is
+    const std::string* instance = nullptr; // midiOutput: the name of the instance whose output it is
     platform::AUEventSampleTime sampleTime = 0;
     std::uint8_t cable = 0;
     platform::MIDIClientRef client = 0; // midiSend
@@ -31,7 +32,7 @@ public:
     // Room for `records` records, made before a render call. [host]
     void reserve(std::size_t records);
     // [render] Never allocates; a record that finds no room is counted and dropped.
-    void recordOutput(std::size_t instance, platform::AUEventSampleTime sampleTime, std::uint8_t cable,
+    void recordOutput(const std::string* instance, platform::AUEventSampleTime sampleTime, std::uint8_t cable,
                       std::size_t length, const std::uint8_t* bytes) noexcept;
     void recordSend(const platform::MIDISendRecord& send) noexcept;
 

@@ -12,15 +12,13 @@
 #include "host/plugins/HostedInstance.h"
 #include "host/receiver/ReceiverSubstitute.h"
 #include "host/scenario/ForwardingLogSink.h"
-#include "host/scenario/RenderRecorder.h"
 #include "host/scenario/RenderStorage.h"
 #include "host/scenario/RenderThread.h"
-#include "host/scenario/Trace.h"
+#include "host/scenario/ScenarioTrace.h"
 #include "platform/audiounit/AudioUnitFaults.h"
 #include "platform/core/Random.h"
 #include "platform/midi/MIDIService.h"
 #include "platform/notify/NotificationCenter.h"
-#include "protocol/ReceiverMessageDecoder.h"
 
 namespace vantrel::host {
 
@@ -51,7 +49,7 @@ class Runner {
 public:
     Runner(const Script& script, const RunOptions& options)
         : script_(script), trace_(options.trace, options.mode == RunMode::live),
-          logSink_([this](const platform::LogRecord& record) { traceLog(record); }),
+          logSink_([this](const platform::LogRecord& record) { trace_.log(record); }),
           session_(options.mode, options.seed.value_or(1), logSink_),
           receiver_(session_.applicationSupportDirectory()) {
         if (options.seed) session_.platform().random->reseed(*options.seed);
@@ -71,17 +69,9 @@ public:
         }
         if (options.mode == RunMode::live) renderThread_ = std::make_unique<RenderThread>();
         session_.platform().notifications->setPostListener(
-            [this](const platform::Notification& notification) {
-                trace("notify", notification.name + " " +
-                                    (notification.userInfo ? compactJSON(*notification.userInfo) : "null"));
-            });
-        session_.platform().midi->setSendObserver([this](const platform::MIDISendRecord& send) {
-            if (RenderScope::active()) {
-                recorder_.recordSend(send);
-            } else {
-                traceSend(send.client, send.destination, send.bytes());
-            }
-        });
+            [this](const platform::Notification& notification) { trace_.notification(notification); });
+        session_.platform().midi->setSendObserver(
+            [this](const platform::MIDISendRecord& send) { trace_.send(send); });
     }
 
     ~Runner() {
@@ -100,60 +90,7 @@ public:
     }
 
 private:
-    // --- trace ----------------------------------------------------------------------------
-
-    void trace(std::string_view kind, const std::string& details) {
-        trace_.write(session_.now(), kind, details);
-    }
-
-    void traceHost(const InstanceRef& ref, const std::string& text) { trace("host", ref.name + " " + text); }
-
-    void traceLog(const platform::LogRecord& record) {
-        // A plug-in that logs on the render thread logs after what it did before in that call.
-        if (RenderScope::active()) flushRenderRecords(record.time);
-        trace_.write(record.time, platform::describe(record), "");
-    }
-
-    std::string senderName(platform::MIDIClientRef client) {
-        {
-            std::lock_guard guard(namesMutex_);
-            if (const auto found = senders_.find(client); found != senders_.end()) return found->second;
-        }
-        return session_.platform().midi->objectName(client).value_or("client " + std::to_string(client));
-    }
-
-    std::string destinationName(platform::MIDIEndpointRef destination) {
-        {
-            std::lock_guard guard(namesMutex_);
-            if (const auto found = destinationNames_.find(destination); found != destinationNames_.end())
-                return found->second;
-        }
-        return session_.platform()
-            .midi->objectName(destination)
-            .value_or("endpoint " + std::to_string(destination));
-    }
-
-    void traceSend(platform::MIDIClientRef client, platform::MIDIEndpointRef destination,
-                   std::span<const std::uint8_t> bytes) {
-        trace("midi", senderName(client) + " -> " + destinationName(destination) + " " +
-                          protocol::hexString(bytes) + " | " +
-                          protocol::describe(protocol::decodeReceiverMessage(bytes)));
-    }
-
-    void flushRenderRecords(platform::TimePoint time) {
-        for (const RenderRecord& record : recorder_.records()) {
-            const std::span<const std::uint8_t> bytes(record.bytes.data(),
-                                                      std::min(record.length, RenderRecord::capacity));
-            if (record.kind == RenderRecord::Kind::midiSend) {
-                traceSend(record.client, record.destination, bytes);
-            } else {
-                trace_.write(time, "out",
-                             slots_[record.instance]->ref.name + " " + std::to_string(record.sampleTime) +
-                                 " " + std::to_string(record.cable) + " " + protocol::hexString(bytes));
-            }
-        }
-        recorder_.clear();
-    }
+    void traceHost(const InstanceRef& ref, const std::string& text) { trace_.host(ref.name, text); }
 
     // --- rendering ------------------------------------------------------------------------
 
@@ -161,7 +98,7 @@ private:
                     const platform::AURenderEvent* events, const platform::AURenderPullInputBlock& pull,
                     std::size_t expectedRecords) {
         const platform::AUInternalRenderBlock& block = slot.hosted->renderBlock();
-        recorder_.reserve(expectedRecords);
+        trace_.beforeRender(expectedRecords);
         platform::AudioTimeStamp timestamp;
         timestamp.mSampleTime = slot.sampleTime;
         timestamp.mFlags = platform::kAudioTimeStampSampleTimeValid;
@@ -177,7 +114,7 @@ private:
             call();
         }
         slot.sampleTime += frames;
-        flushRenderRecords(session_.now());
+        trace_.afterRender();
         return status;
     }
 
@@ -198,15 +135,6 @@ private:
             return nullptr;
         }
         return slot.hosted.get();
-    }
-
-    platform::AUMIDIOutputEventBlock midiOutput(std::size_t index) {
-        return [this, index](platform::AUEventSampleTime sampleTime, std::uint8_t cable,
-                             platform::NSInteger length, const std::uint8_t* bytes) -> std::int32_t {
-            recorder_.recordOutput(index, sampleTime, cable,
-                                   length < 0 ? 0 : static_cast<std::size_t>(length), bytes);
-            return platform::noErr;
-        };
     }
 
     // --- commands -------------------------------------------------------------------------
@@ -270,10 +198,10 @@ private:
                 [this](const PressCommand& c) { press(c); },
                 [this](const MappingWriteCommand& c) {
                     const bool written = receiver_.mappingFile().write(c.content, c.keepModificationDate);
-                    trace("mapping", written ? compactJSON(c.shown) : "write failed");
+                    trace_.line("mapping", written ? compactJSON(c.shown) : "write failed");
                 },
                 [this](const MappingRemoveCommand&) {
-                    trace("mapping", receiver_.mappingFile().remove() ? "REMOVED" : "remove failed");
+                    trace_.line("mapping", receiver_.mappingFile().remove() ? "REMOVED" : "remove failed");
                 },
                 [this](const AdvanceCommand& c) { session_.advance(c.duration); },
             },
@@ -281,9 +209,8 @@ private:
     }
 
     void receiverUp(const ReceiverUpCommand& command) {
-        if (!receiver_.up(command.destinationName)) return;
-        std::lock_guard guard(namesMutex_);
-        destinationNames_[receiver_.destination()] = command.destinationName;
+        if (receiver_.up(command.destinationName))
+            trace_.nameDestination(receiver_.destination(), command.destinationName);
     }
 
     void destinationAdd(const DestinationAddCommand& command) {
@@ -297,8 +224,7 @@ private:
                                                    *command.uniqueID);
         if (command.unreadable) session_.platform().midi->setUniqueIDUnreadable(endpoint, true);
         addedDestinations_[command.name] = endpoint;
-        std::lock_guard guard(namesMutex_);
-        destinationNames_[endpoint] = command.name;
+        trace_.nameDestination(endpoint, command.name);
     }
 
     void create(const InstanceRef& ref) {
@@ -323,12 +249,9 @@ private:
             return;
         }
         // The instance's MIDI client is the one behind the ports made while it was created.
-        {
-            std::lock_guard guard(namesMutex_);
-            for (platform::MIDIObjectRef object = before + 1; object <= midi.newestObject(); ++object) {
-                if (const platform::MIDIClientRef client = midi.clientOfPort(object))
-                    senders_[client] = ref.name;
-            }
+        for (platform::MIDIObjectRef object = before + 1; object <= midi.newestObject(); ++object) {
+            if (const platform::MIDIClientRef client = midi.clientOfPort(object))
+                trace_.nameSender(client, slots_[ref.index]->ref.name);
         }
         if (const auto outputs = slots_[ref.index]->hosted->unit()->outputBusses();
             outputs && outputs->count() > 0)
@@ -340,7 +263,7 @@ private:
         HostedInstance* instance = hosted(ref, "save");
         if (instance == nullptr) return;
         const auto state = instance->unit()->fullState();
-        trace("state", ref.name + " " + (state ? compactJSON(*state) : "null"));
+        trace_.line("state", ref.name + " " + (state ? compactJSON(*state) : "null"));
     }
 
     void allocate(const AllocateCommand& command) {
@@ -349,8 +272,9 @@ private:
         auto& faults = *session_.platform().audioUnitFaults;
         if (command.fail) faults.failNextAllocate = true;
         try {
-            instance->allocate(command.noOutput ? platform::AUMIDIOutputEventBlock{}
-                                                : midiOutput(command.instance.index));
+            instance->allocate(command.noOutput
+                                   ? platform::AUMIDIOutputEventBlock{}
+                                   : trace_.midiOutput(slots_[command.instance.index]->ref.name));
         } catch (const platform::PlatformError& error) {
             traceHost(command.instance, "allocate failed: " + statusText(error));
         }
@@ -396,7 +320,7 @@ private:
         case ViewCommand::Action::show:
             if (const auto lines = instance->viewLines()) {
                 for (const std::string& line : *lines)
-                    trace("view", command.instance.name + " " + line);
+                    trace_.line("view", command.instance.name + " " + line);
             } else {
                 traceHost(command.instance, "shows no view");
             }
@@ -418,19 +342,15 @@ private:
     }
 
     const Script& script_;
-    Trace trace_;
+    ScenarioTrace trace_;
     ForwardingLogSink logSink_;
     PlatformSession session_;
     ComponentRegistry registry_;
     ReceiverSubstitute receiver_;
-    RenderRecorder recorder_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::unique_ptr<RenderThread> renderThread_;
     platform::MIDIClientRef otherClient_ = 0;
     std::map<std::string, platform::MIDIEndpointRef> addedDestinations_;
-    std::mutex namesMutex_;
-    std::map<platform::MIDIClientRef, std::string> senders_;
-    std::map<platform::MIDIEndpointRef, std::string> destinationNames_;
 };
 
 } // namespace

@@ -96,7 +96,7 @@ TEST(RenderThreadWork, NeitherAllocatesNorFrees) {
     {
         platform_test::RealtimeGuard guard;
         pull(nullptr, nullptr, 512, 0, list);
-        recorder.recordOutput(0, 12, 1, 3, bytes);
+        recorder.recordOutput(nullptr, 12, 1, 3, bytes);
         recorder.recordSend({5, 4, 9, &packets});
         EXPECT_EQ(guard.allocations() + guard.frees(), 0);
     }
@@ -109,8 +109,8 @@ TEST(RenderRecorder, DropsWhatFindsNoRoomAndSaysSo) {
     RenderRecorder recorder;
     recorder.reserve(1);
     const std::uint8_t bytes[] = {0x90, 0x3C, 0x64};
-    recorder.recordOutput(0, 0, 0, 3, bytes);
-    recorder.recordOutput(0, 0, 0, 3, bytes);
+    recorder.recordOutput(nullptr, 0, 0, 3, bytes);
+    recorder.recordOutput(nullptr, 0, 0, 3, bytes);
     EXPECT_EQ(recorder.records().size(), 1u);
     EXPECT_EQ(recorder.dropped(), 1u);
     recorder.clear();
