@@ -24,8 +24,6 @@ public:
     // reads them after releasing the lock. [timer] Constant time; never allocates.
     std::span<const protocol::EventReport> takeAll() noexcept;
 
-    std::size_t size() const noexcept { return count_; }
-
 private:
     using Storage = std::array<protocol::EventReport, outBufferSize>;
 

@@ -46,25 +46,22 @@ public:
     // Stops the timer, disposes of the MIDI port and client and ends the observers. [host]
     ~VantrelExtensionAudioUnit() override;
 
-    // Host side.
-    std::shared_ptr<platform::AUAudioUnitBusArray> outputBusses() override; // [host]
-    // A new block on every read; it holds the render state, never the instance. [host] Logs.
+    // Host side. [host]
+    std::shared_ptr<platform::AUAudioUnitBusArray> outputBusses() override;
+    // A new block on every read; it holds the render state, never the instance. Logs.
     platform::AUInternalRenderBlock internalRenderBlock() override;
-    void allocateRenderResources() override;                        // [host] Throws the base class's error.
-    void deallocateRenderResources() override;                      // [host]
-    std::optional<platform::Dictionary> fullState() const override; // [host]
-    void setFullState(const std::optional<platform::Dictionary>& state) override; // [host] Logs.
+    void allocateRenderResources() override; // throws the base class's error, changing nothing
+    void deallocateRenderResources() override;
+    std::optional<platform::Dictionary> fullState() const override;
+    void setFullState(const std::optional<platform::Dictionary>& state) override; // logs
 
     // View side.
-    std::uint32_t uniqueID() const { return _uniqueID.load(); }                   // [any]
-    bool isConnected() const { return renderState->isConnected.load(); }          // [any]
-    std::string connectedTrackName() const { return _connectedTrackName.copy(); } // [any but render]
-    std::vector<std::string> articulationNames() const {
-        return _articulationNames.copy();
-    } // [any but render]
-    std::vector<std::int64_t> articulationNotes() const {
-        return renderState->articulationNotes.copy();
-    } // [any but render]
+    std::uint32_t uniqueID() const { return _uniqueID.load(); }          // [any]
+    bool isConnected() const { return renderState->isConnected.load(); } // [any]
+    // Copies of the published values. [any but render]
+    std::string connectedTrackName() const { return _connectedTrackName.copy(); }
+    std::vector<std::string> articulationNames() const { return _articulationNames.copy(); }
+    std::vector<std::int64_t> articulationNotes() const { return renderState->articulationNotes.copy(); }
     // The lock the render thread stores the monitor values under, and the values it guards:
     // read monitorValues() only while holding monitorLock(), and only for a copy. [any]
     platform::UnfairLock& monitorLock() const { return renderState->monitorLock; }

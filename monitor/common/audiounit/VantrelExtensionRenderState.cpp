@@ -1,7 +1,7 @@
 #include "monitor/common/audiounit/VantrelExtensionRenderState.h"
 
 #include <algorithm>
-#include <span>
+#include <utility>
 
 namespace vantrel::monitor {
 

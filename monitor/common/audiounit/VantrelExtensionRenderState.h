@@ -37,7 +37,8 @@ struct MonitorSnapshot {
     int monitorActiveArticulation = -1;
 };
 
-struct VantrelExtensionRenderState {
+class VantrelExtensionRenderState {
+public:
     // One render cycle over the host's event list; always noErr. [render] Never allocates, frees,
     // logs or calls the MIDI service; waits only on `monitorLock` and `outBufferLock`, never both.
     platform::AUAudioUnitStatus render(const platform::AURenderEvent* realtimeEventListHead) noexcept;
