@@ -2,7 +2,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -94,9 +93,10 @@ private:
 
     // --- rendering ------------------------------------------------------------------------
 
-    OSStatus render(Slot& slot, AUAudioFrameCount frames, platform::AudioBufferList* buffers,
-                    const platform::AURenderEvent* events, const platform::AURenderPullInputBlock& pull,
-                    std::size_t expectedRecords) {
+    // One render call on the render thread; a status other than noErr is what the host saw.
+    void render(Slot& slot, AUAudioFrameCount frames, platform::AudioBufferList* buffers,
+                const platform::AURenderEvent* events, const platform::AURenderPullInputBlock& pull,
+                std::size_t expectedRecords) {
         const platform::AUInternalRenderBlock& block = slot.hosted->renderBlock();
         trace_.beforeRender(expectedRecords);
         platform::AudioTimeStamp timestamp;
@@ -115,7 +115,7 @@ private:
         }
         slot.sampleTime += frames;
         trace_.afterRender();
-        return status;
+        if (status != platform::noErr) traceHost(slot.ref, "render failed: " + std::to_string(status));
     }
 
     // The hosted instance for a command, or none (traced) when it was never created or the
