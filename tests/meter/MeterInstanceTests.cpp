@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ TEST_F(MeterInstance, NumbersRunOnAndWrapFrom127To1) {
 
 struct ConstructionFault {
     const char* name;
+    friend void PrintTo(const ConstructionFault& c, std::ostream* out) { *out << c.name; }
     std::atomic<bool> AudioUnitFaults::*fault;
     OSStatus status;
 };
@@ -212,6 +214,7 @@ TEST_F(MeterInstance, ARestoredTrackIsSavedAgain) {
 
 struct TrackNrCase {
     const char* name;
+    friend void PrintTo(const TrackNrCase& c, std::ostream* out) { *out << c.name; }
     Value saved;
     std::uint8_t trackNr;
 };

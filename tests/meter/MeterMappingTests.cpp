@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "MeterTestBench.h"
@@ -17,6 +18,7 @@ using ::testing::IsEmpty;
 
 struct ContentCase {
     const char* name;
+    friend void PrintTo(const ContentCase& c, std::ostream* out) { *out << c.name; }
     std::string content;
     std::optional<std::pair<int, std::string>> mapping; // for instance 3
 };

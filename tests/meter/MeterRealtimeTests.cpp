@@ -50,8 +50,9 @@ TEST_F(MeterRealtime, RenderingWithoutALinkAllocatesNothingBetweenScans) {
     EXPECT_EQ(frees, 0);
 }
 
-// For the thread sanitizer: the host restores and saves state and allocates render resources while
-// the render thread sends, and reads the mapping file whenever the track is back at 0.
+// For the thread sanitizer: the host restores and saves state, allocates render resources and the
+// receiver rewrites the mapping file while the render thread sends and, whenever the track is back
+// at 0, reads the file.
 TEST_F(MeterRealtime, TheHostWritingSavedStateWhileRenderingIsRaceFree) {
     const Receiver receiver;
     const auto unit = createUnit();
@@ -72,6 +73,8 @@ TEST_F(MeterRealtime, TheHostWritingSavedStateWhileRenderingIsRaceFree) {
         const Dictionary saved = *unit->fullState();
         EXPECT_LE(saved.at("qvTrackNr").get<int>(), 11);
         if (round % 16 == 0) unit->allocateRenderResources();
+        if (round % 32 == 0)
+            writeMapping(mappingFor(unit->instanceID(), 11, "Strings " + std::to_string(round)));
     }
     renderThread.join();
     EXPECT_EQ(receiver.count(), 44u * 40u);

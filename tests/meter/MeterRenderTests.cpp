@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <vector>
 
 #include "MeterTestBench.h"
@@ -67,6 +68,7 @@ TEST_F(MeterRender, ALoudSampleRaisesOnlyItsOwnWindow) {
 
 struct SignalCase {
     const char* name;
+    friend void PrintTo(const SignalCase& c, std::ostream* out) { *out << c.name; }
     std::vector<float> samples;
     std::uint8_t value;
 };
@@ -91,6 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct PacingCase {
     AUAudioFrameCount frames;
     int callsPerMessage;
+    friend void PrintTo(const PacingCase& c, std::ostream* out) { *out << c.frames << " frames"; }
 };
 
 class MeterPacing : public MeterRender, public ::testing::WithParamInterface<PacingCase> {};

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <vector>
 
 #include "meter/common/audiounit/PeakMeter.h"
@@ -15,6 +16,7 @@ constexpr float nan = std::numeric_limits<float>::quiet_NaN();
 struct MeterValueCase {
     float peak;
     int value;
+    friend void PrintTo(const MeterValueCase& c, std::ostream* out) { *out << c.peak << " -> " << c.value; }
 };
 
 class MeterValue : public ::testing::TestWithParam<MeterValueCase> {};
