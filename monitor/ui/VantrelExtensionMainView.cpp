@@ -85,21 +85,21 @@ void VantrelExtensionMainView::requestConnection(std::uint8_t marker, const char
 }
 
 Node VantrelExtensionMainView::body() {
-    Node content = state_.isConnected ? [this] {
-        std::vector<Node> sections{ccSection()};
-        if (!state_.articulationNames.empty()) sections.push_back(articulationSection());
-        return scrollView(true, vStack(Alignment::center, 12, std::move(sections))
-                                    .padding(Edges::horizontal, 10)
-                                    .padding(Edges::vertical, 8));
-    }()
-                                      : connectView();
     return vStack(Alignment::center, 0,
                   {
                       statusBar().padding(Edges::horizontal, 10).padding(Edges::vertical, 6),
                       divider().opacity(0.3),
-                      std::move(content),
+                      state_.isConnected ? monitorSections() : connectView(),
                   })
         .frame({.width = 340, .height = 500});
+}
+
+Node VantrelExtensionMainView::monitorSections() const {
+    std::vector<Node> sections{ccSection()};
+    if (!state_.articulationNames.empty()) sections.push_back(articulationSection());
+    return scrollView(true, vStack(Alignment::center, 12, std::move(sections))
+                                .padding(Edges::horizontal, 10)
+                                .padding(Edges::vertical, 8));
 }
 
 Node VantrelExtensionMainView::statusBar() {

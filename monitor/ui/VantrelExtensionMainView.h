@@ -59,6 +59,7 @@ public:
     // Parts of the body. [main] Button actions refer to this view: use a tree while it lives.
     platform::ui::Node statusBar();
     platform::ui::Node connectView();
+    platform::ui::Node monitorSections() const; // the scroll area shown while connected
     platform::ui::Node ccSection() const;
     platform::ui::Node articulationSection() const;
     platform::ui::Node articulationCell(std::int64_t note, const std::string& name) const;
