@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, MeterFailedConstruction,
                                                              kAudioUnitErr_FormatNotSupported}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MeterInstance, InputAndOutputShareOneStereoBusAt44100Hz) {
+TEST_F(MeterInstance, IsAStereoEffectOnOneShared44100HzBusThatCannotBeBypassed) {
     const auto unit = createUnit();
     const auto inputs = unit->inputBusses();
     const auto outputs = unit->outputBusses();
@@ -88,10 +88,6 @@ TEST_F(MeterInstance, InputAndOutputShareOneStereoBusAt44100Hz) {
     EXPECT_EQ(unit->channelCapabilities(), std::optional(std::vector{2, 2}));
     EXPECT_EQ(unit->maximumFramesToRender(), 1024u);
     EXPECT_EQ(unit->parameterTree(), nullptr);
-}
-
-TEST_F(MeterInstance, CannotBeBypassed) {
-    const auto unit = createUnit();
     unit->setShouldBypassEffect(true);
     EXPECT_FALSE(unit->shouldBypassEffect());
 }

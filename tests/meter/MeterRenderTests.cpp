@@ -303,10 +303,5 @@ TEST_F(MeterDestinationRetry, TheCountKeepsItsValueWhileTheLinkIsUp) {
     EXPECT_EQ(unit->targetDestination(), back.destination());
 }
 
-TEST_F(MeterDestinationRetry, MessagesWithoutALinkAreDroppedSilently) {
-    renderCalls(172);
-    EXPECT_THAT(systemLog(), ElementsAre(::testing::StartsWith("[AudioMeter] init OK")));
-}
-
 } // namespace
 } // namespace vantrel::meter::test
