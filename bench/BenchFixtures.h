@@ -1,0 +1,77 @@
+#pragma once
+// What the benchmarks share: the receiver's destination, the host's side of monitor and meter
+// render calls, and a realistic MIDI event list.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
+#include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
+#include "platform/audiounit/AURenderEvent.h"
+
+namespace vantrel::bench {
+
+// The receiver application's destination; it ignores what arrives.
+class ReceiverDestination {
+public:
+    ReceiverDestination();
+    ~ReceiverDestination();
+    ReceiverDestination(const ReceiverDestination&) = delete;
+    ReceiverDestination& operator=(const ReceiverDestination&) = delete;
+
+private:
+    platform::MIDIClientRef client_ = 0;
+    platform::MIDIEndpointRef destination_ = 0;
+};
+
+// One render cycle's events as a host plays them: controller sweeps on four channels, pitch
+// wheel, channel pressure, notes and channel-16 notes. `phase` shifts every value, so that lists
+// of different phases report every controller event again.
+class HostEventList {
+public:
+    explicit HostEventList(int phase, std::size_t count = 128);
+    HostEventList(const HostEventList&) = delete;
+    HostEventList& operator=(const HostEventList&) = delete;
+
+    const platform::AURenderEvent* head() const { return events_.data(); }
+    std::size_t size() const { return events_.size(); }
+
+private:
+    std::vector<platform::AURenderEvent> events_;
+};
+
+// A host MIDI output that only counts.
+platform::AUMIDIOutputEventBlock countingOutput(std::int64_t& count);
+
+std::shared_ptr<monitor::VantrelExtensionAudioUnit> createMonitor();
+std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> createMeter();
+// Asks the receiver-side connect for `unit`; runs once the platform's queues run.
+void postConnect(const monitor::VantrelExtensionAudioUnit& unit);
+
+platform::AUAudioUnitStatus renderEvents(const platform::AUInternalRenderBlock& block,
+                                         const platform::AURenderEvent* head);
+
+// Two channels of random full-scale audio in the host's buffers, and a pull block that leaves
+// them in place, as a host processing in place does.
+class HostAudioBuffers {
+public:
+    explicit HostAudioBuffers(platform::AUAudioFrameCount frames);
+
+    platform::AUAudioFrameCount frames() const { return frames_; }
+    platform::AudioBufferList& list() { return list_; }
+    const float* channel(std::size_t index) const { return samples_[index].data(); }
+    const platform::AURenderPullInputBlock& pullInPlace() const { return pull_; }
+
+private:
+    platform::AUAudioFrameCount frames_;
+    std::array<std::vector<float>, 2> samples_;
+    platform::AudioBufferList list_{};
+    platform::AURenderPullInputBlock pull_;
+};
+
+platform::AUAudioUnitStatus renderAudio(const platform::AUInternalRenderBlock& block,
+                                        HostAudioBuffers& audio);
+
+} // namespace vantrel::bench

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds plainly and runs the benchmarks (repetitions, random interleaving, medians; every
+# baseline in the same run), then counts instructions per event and per frame on the two render
+# paths with callgrind. Usage: scripts/bench.sh [BUILD_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/plain}
+"$root/scripts/setup.sh"
+if ! command -v valgrind > /dev/null; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq valgrind
+fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_SANITIZE= \
+      -DVANTREL_BUILD_BENCHMARKS=ON > /dev/null
+cmake --build "$build" -j "$(nproc)" --target vantrel_benchmarks vantrel_render_counts
+
+echo "== $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(uname -sr)"
+echo "== render paths and instance memory (medians of 9, random interleaving)"
+"$build/bench/vantrel_benchmarks" --benchmark_filter='Render|Baseline|Scan|Bytes' \
+    --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true \
+    --benchmark_report_aggregates_only=true --benchmark_min_time=0.05 \
+    --benchmark_counters_tabular=true --benchmark_out="$build/bench-render.json" --benchmark_out_format=json \
+    | grep -v '_mean\|_stddev\|_cv'
+echo "== monitor timers on real threads"
+"$build/bench/vantrel_benchmarks" --benchmark_filter=MonitorTimers --benchmark_report_aggregates_only=true \
+    --benchmark_counters_tabular=true 2> /dev/null | grep -v '_mean\|_stddev\|_cv'
+
+echo "== ratios of medians"
+jq -r '
+  [.benchmarks[] | select(.aggregate_name == "median")] as $m
+  | def ns($name; $key): ($m[] | select(.run_name == $name) | .[$key]);
+  ( ["64", "512", "2048"][] as $f
+    | "meter \($f) frames: scan / memcpy = \(ns("BM_MeterPeakScan/\($f)"; "ns_per_frame") / ns("BM_BaselineMemcpy/\($f)"; "ns_per_frame") * 100 | round / 100)"
+      + ", render / memcpy = \(ns("BM_MeterRender/\($f)"; "ns_per_frame") / ns("BM_BaselineMemcpy/\($f)"; "ns_per_frame") * 100 | round / 100)"
+      + ", plain loop / memcpy = \(ns("BM_BaselinePlainLoopScan/\($f)"; "ns_per_frame") / ns("BM_BaselineMemcpy/\($f)"; "ns_per_frame") * 100 | round / 100)" ),
+  ( ["0", "1"][] as $c
+    | "monitor connected=\($c): / least work (b) = \(ns("BM_MonitorRender/connected:\($c)"; "ns_per_event") / ns("BM_BaselineLeastWork/connected:\($c)"; "ns_per_event") * 100 | round / 100)"
+      + ", / walk and pass (a) = \(ns("BM_MonitorRender/connected:\($c)"; "ns_per_event") / ns("BM_BaselineWalkAndPass"; "ns_per_event") * 100 | round / 100)" )
+' "$build/bench-render.json"
+
+echo "== instructions (callgrind, only inside the render calls)"
+count() {
+    local out
+    out=$(mktemp)
+    local units
+    units=$(valgrind --tool=callgrind --callgrind-out-file="$out" --toggle-collect="$1" \
+        "$build/bench/vantrel_render_counts" "${@:3}" 2> /dev/null)
+    local instructions
+    instructions=$(sed -n 's/^totals: *//p' "$out" | cut -d' ' -f1)
+    rm -f "$out"
+    local unit=${units%% *}
+    echo "$2: $(awk -v i="$instructions" -v u="${units#* }" 'BEGIN { printf "%.1f", i / u }') instructions per ${unit%s}"
+}
+count countedMonitorRender "monitor, connected" monitor-connected
+count countedMonitorRender "monitor, not connected" monitor-idle
+for frames in 64 512 2048; do
+    count countedMeterRender "meter, $frames-frame blocks" meter "$frames"
+done

@@ -1,0 +1,80 @@
+// The vectorised peak scan against the plain loop it replaces, on random blocks of every length
+// and alignment that mix NaN, infinities, denormals and full scale into ordinary samples.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "meter/common/audiounit/PeakMeter.h"
+
+namespace vantrel::meter::test {
+namespace {
+
+float plainPeak(const float* samples, std::uint32_t count) {
+    float peak = 0.0f;
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (std::fabs(samples[i]) > peak) peak = std::fabs(samples[i]);
+    return peak;
+}
+
+struct BlockShape {
+    std::uint32_t length;
+    std::uint32_t offset; // samples past a 16-byte boundary
+};
+
+class PeakScanEquivalence : public ::testing::TestWithParam<BlockShape> {};
+
+TEST_P(PeakScanEquivalence, MatchesThePlainLoopBitForBit) {
+    const auto [length, offset] = GetParam();
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
+                              -std::numeric_limits<float>::quiet_NaN(),
+                              std::numeric_limits<float>::signaling_NaN(),
+                              inf,
+                              -inf,
+                              std::numeric_limits<float>::denorm_min(),
+                              -1.0e-40f,
+                              1.0f,
+                              -1.0f,
+                              std::numeric_limits<float>::max(),
+                              -0.0f};
+    std::mt19937 random(length * 31 + offset);
+    std::uniform_real_distribution<float> ordinary(-1.0f, 1.0f);
+    std::uniform_int_distribution<std::size_t> special(0, std::size(specials) - 1);
+    alignas(16) std::vector<float> storage(length + 4);
+    float* block = storage.data() + offset;
+    for (int round = 0; round < 200; ++round) {
+        // From all special to none, so that NaN lands in every lane and position.
+        const int specialPercent = round % 101;
+        for (std::uint32_t i = 0; i < length; ++i)
+            block[i] = int(random() % 100) < specialPercent ? specials[special(random)] : ordinary(random);
+        const float expected = plainPeak(block, length);
+        const float actual = blockPeak(block, length);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(actual), std::bit_cast<std::uint32_t>(expected))
+            << "round " << round << ": " << actual << " for " << expected;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, PeakScanEquivalence,
+                         ::testing::Values(BlockShape{1, 0}, BlockShape{3, 1}, BlockShape{4, 0},
+                                           BlockShape{15, 2}, BlockShape{16, 0}, BlockShape{17, 3},
+                                           BlockShape{33, 1}, BlockShape{64, 0}, BlockShape{511, 2},
+                                           BlockShape{512, 1}, BlockShape{2048, 0}, BlockShape{2051, 3}));
+
+// A NaN never raises the peak, wherever it sits among the vector lanes and the tail.
+TEST(PeakScan, NaNInEveryPositionLeavesTheOrdinaryPeak) {
+    for (std::uint32_t position = 0; position < 37; ++position) {
+        std::vector<float> block(37, 0.25f);
+        block[5 % 37] = -0.5f;
+        block[position] = std::numeric_limits<float>::quiet_NaN();
+        EXPECT_EQ(blockPeak(block.data(), 37), position == 5 ? 0.25f : 0.5f) << position;
+    }
+}
+
+} // namespace
+} // namespace vantrel::meter::test
