@@ -161,14 +161,18 @@ TEST_F(MonitorViewPoll, ThePollRunsEveryTenthOfASecondOnlyWhileShown) {
 
 TEST_F(MonitorViewPoll, ThePollCopiesTheMonitorValuesUnderTheMonitorLock) {
     open();
+    std::atomic<bool> started{false};
     std::atomic<bool> polled{false};
     std::unique_lock held(unit->monitorLock());
     std::thread poller([&] {
+        started = true;
         view->updateMonitorData();
         polled = true;
     });
-    // However long the poller gets, it cannot finish while the render side holds the lock.
-    for (int turn = 0; turn < 10000 && !polled; ++turn)
+    while (!started)
+        std::this_thread::yield();
+    // A poll that skipped the lock would finish within these turns; one that takes it cannot.
+    for (int turn = 0; turn < 100 && !polled; ++turn)
         std::this_thread::yield();
     EXPECT_FALSE(polled);
     held.unlock();
