@@ -1,8 +1,6 @@
 #include "meter/common/audiounit/PeakMeter.h"
 
 #include <cmath>
-#include <cstddef>
-#include <iterator>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -29,25 +27,24 @@ float vectorPeak(const float* samples, std::uint32_t count) noexcept {
     const auto magnitude = [magnitudeMask](const float* at) {
         return _mm_and_ps(_mm_loadu_ps(at), magnitudeMask);
     };
-    // Eight accumulators, so that each max waits on the one eight loads back, not on the last:
-    // enough to keep two max units busy through their latency.
-    __m128 acc[8];
-    for (__m128& lane : acc)
-        lane = _mm_setzero_ps();
+    // Four accumulators, so that each max waits on the one four loads back rather than the last.
+    __m128 acc0 = _mm_setzero_ps();
+    __m128 acc1 = _mm_setzero_ps();
+    __m128 acc2 = _mm_setzero_ps();
+    __m128 acc3 = _mm_setzero_ps();
     std::uint32_t i = 0;
-    for (; i + 32 <= count; i += 32)
-#pragma GCC unroll 8
-        for (std::size_t lane = 0; lane < std::size(acc); ++lane)
-            acc[lane] = _mm_max_ps(magnitude(samples + i + 4 * lane), acc[lane]);
+    for (; i + 16 <= count; i += 16) {
+        acc0 = _mm_max_ps(magnitude(samples + i), acc0);
+        acc1 = _mm_max_ps(magnitude(samples + i + 4), acc1);
+        acc2 = _mm_max_ps(magnitude(samples + i + 8), acc2);
+        acc3 = _mm_max_ps(magnitude(samples + i + 12), acc3);
+    }
     for (; i + 4 <= count; i += 4)
-        acc[0] = _mm_max_ps(magnitude(samples + i), acc[0]);
-    // No accumulator holds a NaN, so the order of the merge does not matter.
-    __m128 peak = acc[0];
-    for (std::size_t lane = 1; lane < std::size(acc); ++lane)
-        peak = _mm_max_ps(peak, acc[lane]);
-    peak = _mm_max_ps(peak, _mm_shuffle_ps(peak, peak, _MM_SHUFFLE(1, 0, 3, 2)));
-    peak = _mm_max_ps(peak, _mm_shuffle_ps(peak, peak, _MM_SHUFFLE(2, 3, 0, 1)));
-    return scalarPeak(samples + i, count - i, _mm_cvtss_f32(peak));
+        acc0 = _mm_max_ps(magnitude(samples + i), acc0);
+    __m128 acc = _mm_max_ps(_mm_max_ps(acc0, acc1), _mm_max_ps(acc2, acc3));
+    acc = _mm_max_ps(acc, _mm_shuffle_ps(acc, acc, _MM_SHUFFLE(1, 0, 3, 2)));
+    acc = _mm_max_ps(acc, _mm_shuffle_ps(acc, acc, _MM_SHUFFLE(2, 3, 0, 1)));
+    return scalarPeak(samples + i, count - i, _mm_cvtss_f32(acc));
 }
 #endif
 
