@@ -161,6 +161,14 @@ TEST_F(MonitorSections, BarsRunFromOnePointToTheFullWidth) {
     EXPECT_EQ(sustain.stops.back(), View::levelColor(127)); // ends in red
 }
 
+TEST_F(MonitorSections, AValueAbove127FromTheHostFillsTheTrackAndNoMore) {
+    play({0xB0, 0x01, 0xC8});
+    poll();
+    const ui::Node row = cc().children.at(1);
+    EXPECT_EQ(ui::resolveWidth(row.children.at(1).children.at(1), 200), 200);
+    EXPECT_EQ(row.children.at(2).text, "200");
+}
+
 TEST_F(MonitorSections, TheGridHasOneCellPerNameInTwoColumns) {
     postArticulations({"Legato", "Staccato", "Pizz"}, {24, 25});
     poll();
