@@ -1,0 +1,44 @@
+#include "HeartbeatCheck.h"
+
+#include <string>
+
+namespace vantrel::simulation {
+
+namespace {
+
+constexpr platform::Duration startDecision = platform::milliseconds(300);
+constexpr platform::Duration firstTick = platform::milliseconds(500);
+constexpr platform::Duration tickInterval = platform::milliseconds(10);
+constexpr int ticksPerHeartbeat = 100;
+
+std::string at(platform::TimePoint time) {
+    return " at " + std::to_string(static_cast<double>(time.count()) / 1e6) + " ms";
+}
+
+} // namespace
+
+void HeartbeatCheck::arrived(platform::TimePoint now, bool inStep, bool restoring, Violations& violations) {
+    if (inStep) {
+        if (!restoring) violations.add("a Heartbeat outside a restore and outside the timer" + at(now));
+        return;
+    }
+    if (now == created_ + startDecision) {
+        if (startDecisionSent_) violations.add("two start-decision Heartbeats" + at(now));
+        startDecisionSent_ = true;
+        return;
+    }
+    const platform::Duration sinceFirstTick = now - (created_ + firstTick);
+    if (sinceFirstTick < platform::Duration::zero() ||
+        sinceFirstTick % tickInterval != platform::Duration::zero()) {
+        violations.add("a timer Heartbeat off the tick grid" + at(now));
+        return;
+    }
+    if (sinceFirstTick < tickInterval * (ticksPerHeartbeat - 1))
+        violations.add("a timer Heartbeat before the 100th tick" + at(now));
+    if (lastTimerHeartbeat_ && now - *lastTimerHeartbeat_ < tickInterval * ticksPerHeartbeat)
+        violations.add("two timer Heartbeats less than 100 ticks apart" + at(now));
+    lastTimerHeartbeat_ = now;
+    ++timerHeartbeats_;
+}
+
+} // namespace vantrel::simulation
