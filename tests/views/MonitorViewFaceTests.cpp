@@ -69,8 +69,8 @@ TEST_P(MonitorViewStatusBar, ShowsTheConnectionTheTrackAndDisconnectOnlyWhileCon
         EXPECT_THAT(ui::renderLines(disconnect),
                     ElementsAre("button style=plain", R"(  text "Disconnect" font=10 foreground=red)"));
     }
-    EXPECT_EQ(findKind(shown(), ui::NodeKind::scrollView) != nullptr, expected.connected);
-    EXPECT_EQ(findText(shown(), "Connect to selected track") == nullptr, expected.connected);
+    EXPECT_EQ(shows(ui::NodeKind::scrollView), expected.connected);
+    EXPECT_NE(shows("Connect to selected track"), expected.connected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -41,7 +41,9 @@ TEST_F(MonitorViewPoll, ConnectShowsConnectingUntilThePollSeesTheConnection) {
     EXPECT_EQ(messages(Kind::connectRequest).size(), 1u);
     EXPECT_EQ(messages(Kind::connectRequest).at(0).message.uid, unit->uniqueID());
     EXPECT_THAT(underTheButton(), ElementsAre("Connecting...", "ID: " + hexID()));
-    const ui::Node* status = findText(shown(), "Connecting...");
+    const ui::Node tree = shown();
+    const ui::Node* status = findText(tree, "Connecting...");
+    ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->modifiers.font, ui::Font::system(10));
     EXPECT_EQ(status->modifiers.foreground, ui::Color::secondary());
 
@@ -49,8 +51,8 @@ TEST_F(MonitorViewPoll, ConnectShowsConnectingUntilThePollSeesTheConnection) {
     EXPECT_THAT(underTheButton(), ElementsAre("Connecting...", "ID: " + hexID())); // until the poll
     poll();
     EXPECT_TRUE(view->state().statusText.empty());
-    EXPECT_NE(findKind(shown(), ui::NodeKind::scrollView), nullptr);
-    EXPECT_EQ(findText(shown(), "Connect to selected track"), nullptr);
+    EXPECT_TRUE(shows(ui::NodeKind::scrollView));
+    EXPECT_FALSE(shows("Connect to selected track"));
 
     pressAndDeliver("Disconnect");
     EXPECT_EQ(messages(Kind::disconnectRequest).size(), 1u);
@@ -99,7 +101,7 @@ TEST_F(MonitorViewPoll, AppearingWithTheInstanceGoneShowsNoIdentityAndNoConnecti
     const ui::Node bar = view->statusBar();
     EXPECT_EQ(bar.children[0].modifiers.fill, ui::Fill(ui::Color::orange()));
     EXPECT_THAT(texts(bar), ElementsAre("Not connected", "00000000", "v3.7.5"));
-    EXPECT_NE(findText(shown(), "ID: 00000000"), nullptr);
+    EXPECT_TRUE(shows("ID: 00000000"));
     EXPECT_TRUE(press("Connect to selected track"));
     EXPECT_EQ(view->state().statusText, "Connecting...");
 }
@@ -112,12 +114,12 @@ TEST_F(MonitorViewPoll, TheIdentityIsCopiedOnlyWhenTheViewAppears) {
     ASSERT_EQ(unit->uniqueID(), 42u);
     sim.advance(platform::seconds(1));
     EXPECT_THAT(texts(view->statusBar()), ElementsAre("Not connected", first, "v3.7.5"));
-    EXPECT_NE(findText(shown(), "ID: " + first), nullptr);
+    EXPECT_TRUE(shows("ID: " + first));
 
     close();
     open();
     EXPECT_THAT(texts(view->statusBar()), ElementsAre("Not connected", "0000002A", "v3.7.5"));
-    EXPECT_NE(findText(shown(), "ID: 0000002A"), nullptr);
+    EXPECT_TRUE(shows("ID: 0000002A"));
 }
 
 TEST_F(MonitorViewPoll, TheAppearanceStepLeavesTheMonitorValuesToTheFirstPoll) {

@@ -16,6 +16,11 @@ namespace vantrel::monitor::test {
 
 namespace ui = platform::ui;
 
+// The strings of all texts in the tree, in rendering order.
+std::vector<std::string> texts(const ui::Node& root);
+const ui::Node* findText(const ui::Node& root, const std::string& content);
+const ui::Node* findKind(const ui::Node& root, ui::NodeKind kind);
+
 class MonitorViewTestBench : public MonitorTestBench {
 protected:
     MonitorViewTestBench();
@@ -28,6 +33,9 @@ protected:
 
     ui::Node shown() const { return view->body(); }
     std::vector<std::string> shownLines() const;
+    // Whether the shown tree has a text with this string / a node of this kind.
+    bool shows(const std::string& content) const { return findText(shown(), content) != nullptr; }
+    bool shows(ui::NodeKind kind) const { return findKind(shown(), kind) != nullptr; }
     // Presses the shown button with this label; false when none is shown.
     bool press(const std::string& label) const;
 
@@ -36,10 +44,5 @@ protected:
     std::shared_ptr<ui::HostingController> hosting;
     std::unique_ptr<ui::Window> window;
 };
-
-// The strings of all texts in the tree, in rendering order.
-std::vector<std::string> texts(const ui::Node& root);
-const ui::Node* findText(const ui::Node& root, const std::string& content);
-const ui::Node* findKind(const ui::Node& root, ui::NodeKind kind);
 
 } // namespace vantrel::monitor::test
