@@ -83,13 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  ui::Font::system(11), ui::Color::secondary()}),
     [](const auto& info) { return info.param.name; });
 
-TEST_F(MonitorViewFace, ALongTrackNameStaysOnOneTruncatedLine) {
-    connect(*unit, "Ersten Violinen, geteilt, con sordino, sul tasto");
-    open();
-    EXPECT_EQ(view->statusBar().children[1].modifiers.lineLimit, 1);
-    EXPECT_EQ(view->statusBar().children[1].modifiers.truncation, ui::TruncationMode::tail);
-}
-
 TEST_F(MonitorViewFace, WhileConnectedTheSectionsScrollBelowTheDivider) {
     connect(*unit, "Strings");
     open();
