@@ -46,6 +46,7 @@ struct StatusCase {
     std::string label;
     ui::Font labelFont;
     ui::Color labelColor;
+    std::optional<int> lineLimit; // a track name of any length stays on one line
 };
 
 class MonitorViewStatusBar : public MonitorViewTestBench, public ::testing::WithParamInterface<StatusCase> {};
@@ -62,6 +63,7 @@ TEST_P(MonitorViewStatusBar, ShowsTheConnectionTheTrackAndDisconnectOnlyWhileCon
     EXPECT_EQ(label.text, expected.label);
     EXPECT_EQ(label.modifiers.font, expected.labelFont);
     EXPECT_EQ(label.modifiers.foreground, expected.labelColor);
+    EXPECT_EQ(label.modifiers.lineLimit, expected.lineLimit);
     EXPECT_EQ(bar.children[2].kind, ui::NodeKind::spacer);
     if (expected.connected) {
         const ui::Node& disconnect = bar.children[3];
@@ -76,11 +78,11 @@ TEST_P(MonitorViewStatusBar, ShowsTheConnectionTheTrackAndDisconnectOnlyWhileCon
 INSTANTIATE_TEST_SUITE_P(
     Cases, MonitorViewStatusBar,
     ::testing::Values(StatusCase{"NotConnected", false, "", ui::Color::orange(), "Not connected",
-                                 ui::Font::system(11), ui::Color::secondary()},
+                                 ui::Font::system(11), ui::Color::secondary(), std::nullopt},
                       StatusCase{"ConnectedToATrack", true, "Strings", ui::Color::green(), "Strings",
-                                 ui::Font::system(12, ui::Font::Weight::semibold), ui::Color::primary()},
+                                 ui::Font::system(12, ui::Font::Weight::semibold), ui::Color::primary(), 1},
                       StatusCase{"ConnectedWithoutTrackName", true, "", ui::Color::green(), "Not connected",
-                                 ui::Font::system(11), ui::Color::secondary()}),
+                                 ui::Font::system(11), ui::Color::secondary(), std::nullopt}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(MonitorViewFace, WhileConnectedTheSectionsScrollBelowTheDivider) {
