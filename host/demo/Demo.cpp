@@ -196,22 +196,23 @@ private:
     void press(DemoInstance& instance, const std::string& label) { instance.hosted->pressButton(label); }
 
     std::vector<DemoStep> story() {
-        DemoInstance& a = *monitors_[0];
-        DemoInstance& b = *monitors_[1];
+        DemoInstance* a = monitors_[0].get();
+        DemoInstance* b = monitors_[1].get();
+        const std::string connect = "Connect to selected track";
         return {
-            {0.6, [&] { press(a, "Connect to selected track"); }},
-            {0.9, [&] { press(b, "Connect to selected track"); }},
+            {0.6, [this, a, connect] { press(*a, connect); }},
+            {0.9, [this, b, connect] { press(*b, connect); }},
             {1.2,
-             [&] {
+             [this] {
                  receiver_.postArticulations(
                      demoArticulations,
                      std::vector<int>(demoArticulationNotes.begin(), demoArticulationNotes.end()));
              }},
-            {3.0, [&] { receiver_.mappingFile().write(fullMapping); }},
-            {5.0, [&] { receiver_.down(); }},
-            {6.0, [&] { receiver_.up(); }},
-            {7.5, [&] { press(b, "Disconnect"); }},
-            {8.5, [&] { press(b, "Connect to selected track"); }},
+            {3.0, [this] { receiver_.mappingFile().write(fullMapping); }},
+            {5.0, [this] { receiver_.down(); }},
+            {6.0, [this] { receiver_.up(); }},
+            {7.5, [this, b] { press(*b, "Disconnect"); }},
+            {8.5, [this, b, connect] { press(*b, connect); }},
         };
     }
 
