@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 #include "SimRandom.h"
 #include "meter/common/audiounit/PeakMeter.h"
@@ -64,7 +63,8 @@ std::optional<std::string> HostRender::difference(bool alive, platform::AUAudioU
             std::copy_n(input_[index].begin(), std::min<std::size_t>(step_.frames, expected.size()),
                         expected.begin());
         }
-        if (std::memcmp(expected.data(), output_[index].data(), expected.size() * sizeof(float)) != 0)
+        const auto bits = [](float sample) { return std::bit_cast<std::uint32_t>(sample); };
+        if (!std::ranges::equal(expected, output_[index], {}, bits, bits))
             return "output buffer " + std::to_string(index) + " differs from its input, bit for bit";
     }
     return std::nullopt;

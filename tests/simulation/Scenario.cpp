@@ -7,6 +7,8 @@ namespace vantrel::simulation {
 namespace {
 
 template <class... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
+// Spelled out for compilers without deduction for aggregates (clang 14).
+template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 std::string slot(Slot slot) {
     return "#" + std::to_string(slot);
