@@ -1,0 +1,43 @@
+// An audio meter's saved state as a host might hand it back: any JSON value, or none. The track
+// number stays within 0...127, and what the instance then saves restores to the same track.
+
+#include "FuzzSupport.h"
+#include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
+
+using namespace vantrel;
+
+namespace {
+
+struct Fixture {
+    fuzz::FuzzPlatform platform;
+    std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> unit =
+        std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(
+            platform::AudioComponentDescription{platform::kAudioUnitType_Effect,
+                                                platform::fourCharCode("Tlvm"),
+                                                platform::fourCharCode("Mrlk")},
+            0);
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static Fixture* const fixture = new Fixture;
+    fixture->platform.sim.log().clear();
+    auto& unit = *fixture->unit;
+
+    unit.setFullState(size == 0 ? std::nullopt : fuzz::parseJSON({data, size}));
+    fuzz::require(unit.trackNr() <= 127, "a track number above 127");
+
+    const auto saved = unit.fullState();
+    fuzz::require(saved && saved->is_object(), "the saved state is not a dictionary");
+    const platform::Value* trackNr = platform::member(*saved, "qvTrackNr");
+    fuzz::require(trackNr && platform::integerValue(*trackNr) == unit.trackNr(),
+                  "qvTrackNr is not the track number");
+
+    const auto trackBefore = unit.trackNr();
+    const std::string nameBefore = unit.trackName();
+    unit.setFullState(saved);
+    fuzz::require(unit.trackNr() == trackBefore && unit.trackName() == nameBefore,
+                  "a saved state does not restore what it saved");
+    return 0;
+}
