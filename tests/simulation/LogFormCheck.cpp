@@ -1,6 +1,6 @@
 #include "LogFormCheck.h"
 
-#include <regex>
+#include <cctype>
 #include <string_view>
 #include <vector>
 
@@ -10,92 +10,121 @@ namespace {
 
 constexpr std::string_view plug = "🔌 ";
 
-// A decimal uid: 1 ... 4294967295.
-constexpr const char* uid = R"(([1-9][0-9]{0,9}))";
-// A meter's instance number, 1 ... 127, and track number, 0 ... 127.
-constexpr const char* instance = R"(([1-9][0-9]?|1[01][0-9]|12[0-7]))";
-constexpr const char* track = R"((0|[1-9][0-9]?|1[01][0-9]|12[0-7]))";
-// Text taken from a saved state, a notification or the mapping file, as it stands.
-constexpr const char* anyText = R"([\s\S]*)";
-
+// A form is literal text with placeholders:
+//   {uid}       a uid in decimal, 1 ... 4294967295
+//   {instance}  a meter's instance number, 1 ... 127
+//   {track}     a track number, 0 ... 127
+//   {number}    digits; {status} digits with an optional minus sign
+//   {notes}     up to five whole numbers separated by ", "
+//   {text}      any text, taken from a saved state, a notification or the mapping file
 struct Form {
-    std::regex pattern;
+    std::string_view pattern;
     LogOrigin::Kind kind;
-    int uidGroup = 0;      // the group holding the uid, if any
-    int instanceGroup = 0; // the group holding the meter's instance number, if any
     bool creation = false;
 };
 
-Form monitorForm(const std::string& pattern, int uidGroup = 0, bool creation = false) {
-    return {std::regex(pattern), LogOrigin::Kind::monitor, uidGroup, 0, creation};
-}
+constexpr Form unifiedForms[] = {
+    {"Plugin 3.7.5 loaded, uid={uid} (warte auf fullState)", LogOrigin::Kind::monitor, true},
+    {"⏱️ Kein fullState nach 300ms → neue Instanz, Heartbeat mit uid={uid}", LogOrigin::Kind::monitor},
+    {"fullState restore: uid={uid}, connected=true, track='{text}') → Heartbeat sofort aktiv",
+     LogOrigin::Kind::monitor},
+    {"fullState restore: uid={uid}, connected=false, track='{text}') → Heartbeat sofort aktiv",
+     LogOrigin::Kind::monitor},
+    {"internalRenderBlock created, port={number} dest={number}", LogOrigin::Kind::monitor},
+    {"⚠️ msgSetupChanged", LogOrigin::Kind::monitor},
+    {"🔍 Suche neue Destination...", LogOrigin::Kind::monitor},
+    {"✅ Destination wiederhergestellt", LogOrigin::Kind::monitor},
+    {"❌ Keine Destination gefunden", LogOrigin::Kind::monitor},
+    {"🔄 Destination selbstheilend wiederhergestellt (dest={number})", LogOrigin::Kind::monitor},
+    {"❌ Heartbeat send failed (err={status}), dest reset", LogOrigin::Kind::monitor},
+    {"⚠️ sendConnectRequest: keine Destination", LogOrigin::Kind::monitor},
+    {"Connect request failed (err={status}), will retry", LogOrigin::Kind::monitor},
+    {"Connect request sent, uid={uid}", LogOrigin::Kind::monitor},
+    {"✅ Plugin verbunden → '{text}' (uid={uid})", LogOrigin::Kind::monitor},
+    {"⏸️ Plugin getrennt (uid={uid})", LogOrigin::Kind::monitor},
+    {"🎻 {number} Artikulations-Namen empfangen (notes: [{notes}]...)", LogOrigin::Kind::monitor},
+};
 
-Form meterForm(const std::string& pattern, int instanceGroup = 0, bool creation = false) {
-    return {std::regex(pattern), LogOrigin::Kind::meter, 0, instanceGroup, creation};
-}
+constexpr Form systemLogForms[] = {
+    {"[Vantrel] SafeMIDISend caught exception: {text}", LogOrigin::Kind::monitor},
+    {"[AudioMeter] init OK, instance={instance}, trackNr=0, name=''", LogOrigin::Kind::meter, true},
+    {"[AudioMeter] MIDIClientCreate failed: {status}", LogOrigin::Kind::meter, true},
+    {"[AudioMeter] MIDIOutputPortCreate failed", LogOrigin::Kind::meter, true},
+    {"[AudioMeter] allocateRenderResources, instance={instance}, trackNr={track}", LogOrigin::Kind::meter},
+    {"[AudioMeter] fullState restored: trackNr={track}, name='{text}' (instance {instance})",
+     LogOrigin::Kind::meter},
+    {"[AudioMeter] Mapping gelesen: instance {instance} → trackNr={track}, name='{text}'",
+     LogOrigin::Kind::meter},
+};
 
-const std::vector<Form>& unifiedForms() {
-    static const std::vector<Form> forms = {
-        monitorForm(std::string("Plugin 3\\.7\\.5 loaded, uid=") + uid + " \\(warte auf fullState\\)", 1,
-                    true),
-        monitorForm(
-            std::string("⏱️ Kein fullState nach 300ms → neue Instanz, Heartbeat mit uid=") + uid, 1),
-        monitorForm(std::string("fullState restore: uid=") + uid + ", connected=(true|false), track='" +
-                        anyText + "'\\) → Heartbeat sofort aktiv",
-                    1),
-        monitorForm("internalRenderBlock created, port=[0-9]+ dest=[0-9]+"),
-        monitorForm("⚠️ msgSetupChanged"),
-        monitorForm("🔍 Suche neue Destination\\.\\.\\."),
-        monitorForm("✅ Destination wiederhergestellt"),
-        monitorForm("❌ Keine Destination gefunden"),
-        monitorForm("🔄 Destination selbstheilend wiederhergestellt \\(dest=[1-9][0-9]*\\)"),
-        monitorForm("❌ Heartbeat send failed \\(err=-?[0-9]+\\), dest reset"),
-        monitorForm("⚠️ sendConnectRequest: keine Destination"),
-        monitorForm("Connect request failed \\(err=-?[0-9]+\\), will retry"),
-        monitorForm(std::string("Connect request sent, uid=") + uid, 1),
-        monitorForm(std::string("✅ Plugin verbunden → '") + anyText + "' \\(uid=" + uid + "\\)", 1),
-        monitorForm(std::string("⏸️ Plugin getrennt \\(uid=") + uid + "\\)", 1),
-        monitorForm("🎻 [0-9]+ Artikulations-Namen empfangen \\(notes: \\[(-?[0-9]+(, "
-                    "-?[0-9]+){0,4})?\\]\\.\\.\\.\\)"),
-    };
-    return forms;
-}
-
-const std::vector<Form>& systemLogForms() {
-    static const std::vector<Form> forms = {
-        monitorForm(std::string("\\[Vantrel\\] SafeMIDISend caught exception: ") + anyText),
-        meterForm(std::string("\\[AudioMeter\\] init OK, instance=") + instance + ", trackNr=0, name=''", 1,
-                  true),
-        meterForm("\\[AudioMeter\\] MIDIClientCreate failed: -?[0-9]+", 0, true),
-        meterForm("\\[AudioMeter\\] MIDIOutputPortCreate failed", 0, true),
-        meterForm(std::string("\\[AudioMeter\\] allocateRenderResources, instance=") + instance +
-                      ", trackNr=" + track,
-                  1),
-        meterForm(std::string("\\[AudioMeter\\] fullState restored: trackNr=") + track + ", name='" +
-                      anyText + "' \\(instance " + instance + "\\)",
-                  2),
-        meterForm(std::string("\\[AudioMeter\\] Mapping gelesen: instance ") + instance +
-                      " → trackNr=" + track + ", name='" + anyText + "'",
-                  1),
-    };
-    return forms;
-}
-
-LogForm match(const std::vector<Form>& forms, const std::string& text) {
-    for (const Form& form : forms) {
-        std::smatch groups;
-        if (!std::regex_match(text, groups, form.pattern)) continue;
-        LogOrigin origin{form.kind, std::nullopt, std::nullopt, form.creation};
-        if (form.uidGroup != 0) {
-            const unsigned long long value = std::stoull(groups[form.uidGroup].str());
-            if (value > 0xFFFFFFFFull) break;
-            origin.uid = static_cast<std::uint32_t>(value);
-        }
-        if (form.instanceGroup != 0)
-            origin.instanceID = static_cast<std::uint32_t>(std::stoul(groups[form.instanceGroup].str()));
-        return {origin, {}};
+// The decimal number at the front of `text` (no leading zeros unless it is 0), at most `maximum`;
+// its length, or 0 when there is none.
+std::size_t number(std::string_view text, std::uint64_t maximum, std::uint64_t& value) {
+    std::size_t length = 0;
+    value = 0;
+    while (length < text.size() && std::isdigit(static_cast<unsigned char>(text[length])) && length < 20) {
+        value = value * 10 + static_cast<std::uint64_t>(text[length] - '0');
+        ++length;
     }
-    return {std::nullopt, "not one of the system's log lines: \"" + text + "\""};
+    if (length == 0 || (length > 1 && text[0] == '0') || length > 19 || value > maximum) return 0;
+    return length;
+}
+
+class Matcher {
+public:
+    explicit Matcher(LogOrigin& origin) : origin_(origin) {}
+
+    bool match(std::string_view pattern, std::string_view text) {
+        if (pattern.empty()) return text.empty();
+        if (pattern.front() != '{') {
+            return !text.empty() && text.front() == pattern.front() &&
+                   match(pattern.substr(1), text.substr(1));
+        }
+        const std::size_t close = pattern.find('}');
+        const std::string_view name = pattern.substr(1, close - 1);
+        const std::string_view rest = pattern.substr(close + 1);
+        if (name == "text") {
+            for (std::size_t taken = 0; taken <= text.size(); ++taken) {
+                if (match(rest, text.substr(taken))) return true;
+            }
+            return false;
+        }
+        if (name == "notes") return notes(rest, text, 0);
+        if (name == "status" && !text.empty() && text.front() == '-') text.remove_prefix(1);
+        const std::uint64_t maximum = name == "uid"                           ? 0xFFFFFFFFu
+                                      : name == "instance" || name == "track" ? 127
+                                                                              : ~0ull;
+        std::uint64_t value = 0;
+        const std::size_t length = number(text, maximum, value);
+        if (length == 0 || ((name == "uid" || name == "instance") && value == 0)) return false;
+        if (name == "uid") origin_.uid = static_cast<std::uint32_t>(value);
+        if (name == "instance") origin_.instanceID = static_cast<std::uint32_t>(value);
+        return match(rest, text.substr(length));
+    }
+
+private:
+    bool notes(std::string_view rest, std::string_view text, int count) {
+        if (match(rest, text)) return true;
+        if (count == 5) return false;
+        if (count > 0) {
+            if (!text.starts_with(", ")) return false;
+            text.remove_prefix(2);
+        }
+        if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+        std::uint64_t value = 0;
+        const std::size_t length = number(text, ~0ull, value);
+        return length != 0 && notes(rest, text.substr(length), count + 1);
+    }
+
+    LogOrigin& origin_;
+};
+
+template <std::size_t N> LogForm match(const Form (&forms)[N], std::string_view text) {
+    for (const Form& form : forms) {
+        LogOrigin origin{form.kind, std::nullopt, std::nullopt, form.creation};
+        if (Matcher(origin).match(form.pattern, text)) return {origin, {}};
+    }
+    return {std::nullopt, "not one of the system's log lines: \"" + std::string(text) + "\""};
 }
 
 } // namespace
@@ -108,9 +137,9 @@ LogForm classifyLogLine(const platform::LogRecord& record) {
             return {std::nullopt,
                     "a unified-log line outside the monitor's log: " + platform::describe(record)};
         }
-        return match(unifiedForms(), record.text.substr(plug.size()));
+        return match(unifiedForms, std::string_view(record.text).substr(plug.size()));
     case platform::LogKind::systemLog:
-        return match(systemLogForms(), record.text);
+        return match(systemLogForms, record.text);
     case platform::LogKind::standardOutput:
         break;
     }
