@@ -15,7 +15,7 @@ targets=(mapping_file_fuzzer monitor_state_fuzzer meter_state_fuzzer notificatio
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
       -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -DVANTREL_SANITIZE=address -DVANTREL_FUZZ=ON \
       -DVANTREL_BUILD_BENCHMARKS=OFF > /dev/null
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" > "$build/build.log" || { tail -n 40 "$build/build.log"; exit 1; }
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -34,7 +34,7 @@ for target in "${targets[@]}"; do
         tail -n 60 "$build/$target.log"
         failed+=("$target")
     else
-        grep -E '^#[0-9]+ *DONE' "$build/$target.log" || tail -n 1 "$build/$target.log"
+        tail -n 1 "$build/$target.log"
     fi
 done
 if ((${#failed[@]})); then
