@@ -158,6 +158,11 @@ void ScenarioGenerator::randomStep(Scenario& scenario) {
             scenario.push_back(PressStep{*slot, static_cast<std::uint8_t>(random_.chance(0.7) ? 1 : 2)});
     } else if (roll < 770) {
         scenario.push_back(mappingWrite());
+        // The host allocating again makes a meter read the file at once.
+        if (random_.chance(0.4)) {
+            if (const auto slot = liveSlot(InstanceKind::meter))
+                scenario.push_back(AllocateStep{*slot, false, false});
+        }
     } else if (roll < 775) {
         scenario.push_back(MappingRemoveStep{});
     } else {
@@ -246,6 +251,8 @@ AudioStep ScenarioGenerator::audio(Slot slot) {
     AudioStep step;
     step.slot = slot;
     step.calls = static_cast<std::uint32_t>(random_.chance(0.6) ? 1 : random_.between(2, 12));
+    // Now and then long enough for the periodic mapping check (every 44th send).
+    if (random_.chance(0.05)) step.calls = static_cast<std::uint32_t>(random_.between(45, 100));
     step.frames =
         random_.chance(0.9) ? random_.pick(frameCounts) : static_cast<std::uint32_t>(random_.below(5000));
     const auto bufferRoll = random_.below(100);

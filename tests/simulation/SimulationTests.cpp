@@ -42,17 +42,19 @@ TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
         total.timerHeartbeats += result.coverage.timerHeartbeats;
         total.peakMessages += result.coverage.peakMessages;
         total.passedThrough += result.coverage.passedThrough;
+        total.tracksFromMapping += result.coverage.tracksFromMapping;
     }
     std::printf("seeds %llu..%llu: %zu reports arrived, %zu queue overflows, %zu timer heartbeats, %zu peak "
-                "messages, %zu events passed through\n",
+                "messages, %zu events passed through, %zu tracks taken from the mapping file\n",
                 static_cast<unsigned long long>(first), static_cast<unsigned long long>(first + count - 1),
                 total.reportsArrived, total.queueOverflows, total.timerHeartbeats, total.peakMessages,
-                total.passedThrough);
+                total.passedThrough, total.tracksFromMapping);
     // The scenarios must reach what the invariants are about, or they prove nothing.
     EXPECT_GT(total.reportsArrived, 0u);
     EXPECT_GT(total.timerHeartbeats, 0u);
     EXPECT_GT(total.peakMessages, 0u);
     EXPECT_GT(total.passedThrough, 0u);
+    EXPECT_GT(total.tracksFromMapping, 0u);
     if (count >= 20) {
         EXPECT_GT(total.queueOverflows, 0u);
     }

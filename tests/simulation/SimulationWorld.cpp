@@ -285,6 +285,7 @@ void SimulationWorld::observeMonitorSend(Slot slot, MonitorSlot& monitor,
 void SimulationWorld::observeLog(const platform::LogRecord& record) {
     ++coverage_.logLines;
     ++logLinesSinceRelease_;
+    if (record.text.starts_with("[AudioMeter] Mapping gelesen")) ++coverage_.tracksFromMapping;
     const LogForm form = classifyLogLine(record);
     if (!form.origin) {
         fail(form.complaint);

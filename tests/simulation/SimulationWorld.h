@@ -13,6 +13,7 @@
 #include "HeartbeatCheck.h"
 #include "LinkModel.h"
 #include "LogFormCheck.h"
+#include "MappingModel.h"
 #include "MeterCheck.h"
 #include "MonitorModel.h"
 #include "ReportCheck.h"
@@ -34,6 +35,7 @@ struct Coverage {
     std::size_t peakMessages = 0;
     std::size_t passedThrough = 0;
     std::size_t logLines = 0;
+    std::size_t tracksFromMapping = 0; // meters that took a track from the mapping file
 };
 
 class SimulationWorld {
@@ -67,12 +69,15 @@ private:
         MonitorValuesModel values;
     };
     struct MeterSlot {
+        MeterSlot(std::filesystem::path mappingFile, std::uint8_t instanceID)
+            : mapping(std::move(mappingFile), instanceID) {}
         std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> unit; // none once released
         platform::MIDIPortRef port = 0;
         std::uint8_t instanceID = 0;
         platform::AUInternalRenderBlock block;
         std::optional<platform::Dictionary> saved;
         PeakWindow window;
+        MappingModel mapping;
     };
     // What the step running now allows to be sent.
     struct StepContext {
@@ -97,6 +102,7 @@ private:
     void midiIn(const MIDIInStep& step);
     void audio(const AudioStep& step);
     void renderAudio(Slot slot, MeterSlot& meter, const AudioStep& step, std::uint64_t sampleSeed);
+    void checkTrack(Slot slot, const MeterSlot& meter);
     void receiverUp();
     void receiverDown();
     void addDestination(const DestinationAddStep& step);

@@ -52,7 +52,8 @@ void SimulationWorld::createMonitor(Slot slot) {
 
 void SimulationWorld::createMeter(Slot slot) {
     auto unit = std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(meterDescription, 0);
-    MeterSlot& meter = meters_[slot];
+    MeterSlot& meter =
+        meters_.try_emplace(slot, receiver_->mappingFile().path(), unit->instanceID()).first->second;
     meter.unit = std::move(unit);
     meter.instanceID = meter.unit->instanceID();
     meter.port = meter.unit->midiOutputPort();
@@ -106,9 +107,10 @@ void SimulationWorld::restore(const RestoreStep& step) {
             fail("monitor " + name(step.slot) + " has uid " + std::to_string(unit.uniqueID()) +
                  " after a restore, not " + std::to_string(expected));
     } else if (const auto meter = meters_.find(step.slot); meter != meters_.end() && meter->second.unit) {
-        meter->second.unit->setFullState(state);
-        if (meter->second.unit->trackNr() > 127)
-            fail("meter " + name(step.slot) + " restored a track number above 127");
+        auto& unit = *meter->second.unit;
+        unit.setFullState(state);
+        if (unit.trackNr() > 127) fail("meter " + name(step.slot) + " restored a track number above 127");
+        meter->second.mapping.restored(unit.trackNr(), unit.trackName());
     }
 }
 
@@ -145,6 +147,10 @@ void SimulationWorld::allocate(const AllocateStep& step) {
         unit->allocateRenderResources();
         if (step.fail) fail("an allocation that was to fail succeeded");
         if (monitor != nullptr) monitor->passesThrough = !step.noOutput;
+        if (const auto meter = meters_.find(step.slot); meter != meters_.end()) {
+            meter->second.mapping.allocated();
+            checkTrack(step.slot, meter->second);
+        }
     } catch (const platform::PlatformError&) {
         if (!step.fail) fail("an allocation failed unasked");
     }
@@ -248,6 +254,8 @@ void SimulationWorld::renderAudio(Slot slot, MeterSlot& meter, const AudioStep& 
 
     const bool due =
         alive && host.pulledSuccessfully() && meter.window.add(step.frames, host.peak(0), host.peak(1));
+    if (due) meter.mapping.sent();
+    if (alive) checkTrack(slot, meter);
     const auto& sent = context_.meterMessages;
     coverage_.peakMessages += sent.size();
     if (sent.size() > 1 || (!sent.empty() && !due)) {
@@ -262,6 +270,11 @@ void SimulationWorld::renderAudio(Slot slot, MeterSlot& meter, const AudioStep& 
     } else if (due && linked) {
         fail("meter " + name(slot) + " sent nothing at the end of a window while linked");
     }
+}
+
+void SimulationWorld::checkTrack(Slot slot, const MeterSlot& meter) {
+    if (const auto difference = meter.mapping.difference(meter.unit->trackNr(), meter.unit->trackName()))
+        fail("meter " + name(slot) + " " + *difference);
 }
 
 } // namespace vantrel::simulation
