@@ -276,7 +276,11 @@ RestoreStep ScenarioGenerator::restore(Slot slot) {
     const auto roll = random_.below(100);
     if (roll < 10) return step; // absent
     if (roll < 30) {
-        if (const auto from = anySlot(slots_[slot], 0.3)) {
+        // Now and then the other plug-in's state: every key of the wrong kind.
+        const InstanceKind kind = random_.chance(0.8)                     ? slots_[slot]
+                                  : slots_[slot] == InstanceKind::monitor ? InstanceKind::meter
+                                                                          : InstanceKind::monitor;
+        if (const auto from = anySlot(kind, 0.3)) {
             step.savedFrom = *from;
             return step;
         }
