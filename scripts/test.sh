@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite: plainly, under address and undefined-behaviour
-# sanitizers, and under thread sanitizer.
+# sanitizers, and under thread sanitizer; then runs every fuzz target for a bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -13,3 +13,5 @@ for flavour in plain address thread; do
     echo "== $flavour tests"
     ctest --test-dir "$root/build/$flavour" -j "$(nproc)" --output-on-failure --timeout 600
 done
+echo "== fuzzing"
+VANTREL_FUZZ_SECONDS=${VANTREL_FUZZ_SECONDS:-20} "$root/scripts/fuzz.sh"
