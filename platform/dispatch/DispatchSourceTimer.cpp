@@ -25,27 +25,28 @@ void DispatchSourceTimer::resume() {
         if (resumed_) return;
         resumed_ = true;
     }
-    scheduleTick(0);
+    scheduleNextTick();
 }
 
 void DispatchSourceTimer::cancel() {
     cancelled_.store(true, std::memory_order_release);
 }
 
-void DispatchSourceTimer::scheduleTick(std::int64_t tick) {
-    // The queued tick keeps the source alive, so a resumed timer runs until cancelled.
-    queue_.backend()->enqueue(start_ + interval_ * tick,
-                              [self = shared_from_this(), tick] { self->fire(tick); });
+void DispatchSourceTimer::scheduleNextTick() {
+    // The queued tick keeps the source alive, so a resumed timer runs until cancelled. It holds
+    // nothing else, so that queueing it allocates no more than the queue itself does.
+    queue_.backend()->enqueue(start_ + interval_ * nextTick_, [self = shared_from_this()] { self->fire(); });
 }
 
-void DispatchSourceTimer::fire(std::int64_t tick) {
+void DispatchSourceTimer::fire() {
     if (isCancelled()) return;
     // The handler is fixed before resume and ticks of one source never overlap: no lock needed.
     if (handler_) handler_();
     if (isCancelled() || interval_ <= Duration::zero()) return;
     // Ticks that a late queue missed are coalesced into the next one that still lies ahead.
     const std::int64_t due = (dispatchNow() - start_) / interval_ + 1;
-    scheduleTick(std::max(tick + 1, due));
+    nextTick_ = std::max(nextTick_ + 1, due);
+    scheduleNextTick();
 }
 
 } // namespace platform

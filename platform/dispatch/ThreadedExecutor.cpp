@@ -1,26 +1,37 @@
 #include "platform/dispatch/ThreadedExecutor.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 namespace platform {
 
 namespace {
 thread_local const SerialQueue* runningQueue = nullptr;
+
+// Timed work on the lower service classes may run this much late, so that a thread woken for one
+// deadline runs everything falling due shortly after it: hundreds of 10 ms timers then cost a
+// wake-up per millisecond instead of one each.
+Duration coalescingWindow(QualityOfService qos) {
+    return qos >= QualityOfService::utility ? milliseconds(1) : Duration::zero();
 }
+} // namespace
 
 class ThreadedExecutor::Queue final : public SerialQueue {
 public:
-    Queue(const ThreadedExecutor& executor, std::string label)
-        : executor_(executor), label_(std::move(label)), thread_([this] { run(); }) {}
+    Queue(const ThreadedExecutor& executor, std::string label, Duration coalescingWindow)
+        : executor_(executor), label_(std::move(label)), coalescingWindow_(coalescingWindow),
+          thread_([this] { run(); }) {}
 
     ~Queue() override { stop(); }
 
     void enqueue(TimePoint deadline, Work work) override {
         {
             std::lock_guard guard(mutex_);
-            pending_.emplace(Key{deadline, nextSequence_++}, std::move(work));
+            pending_.push_back({deadline, nextSequence_++, std::move(work)});
+            std::push_heap(pending_.begin(), pending_.end(), runsLater);
         }
         wake_.notify_one();
     }
@@ -54,13 +65,21 @@ public:
         }
         wake_.notify_one();
         if (thread_.joinable()) thread_.join();
-        std::map<Key, Work> dropped;
+        std::vector<Pending> dropped;
         std::lock_guard guard(mutex_);
         dropped.swap(pending_);
     }
 
 private:
-    using Key = std::tuple<TimePoint, std::uint64_t>;
+    struct Pending {
+        TimePoint deadline;
+        std::uint64_t sequence;
+        Work work;
+    };
+    // A heap rather than a tree: queueing the next tick of a timer then allocates nothing.
+    static bool runsLater(const Pending& a, const Pending& b) {
+        return std::tie(a.deadline, a.sequence) > std::tie(b.deadline, b.sequence);
+    }
 
     void run() {
         runningQueue = this;
@@ -70,14 +89,14 @@ private:
                 wake_.wait(lock);
                 continue;
             }
-            const auto first = pending_.begin();
-            const TimePoint deadline = std::get<0>(first->first);
+            const TimePoint deadline = pending_.front().deadline;
             if (deadline > executor_.now()) {
-                wake_.wait_until(lock, executor_.start_ + deadline);
+                wake_.wait_until(lock, executor_.start_ + deadline + coalescingWindow_);
                 continue;
             }
-            Work work = std::move(first->second);
-            pending_.erase(first);
+            std::pop_heap(pending_.begin(), pending_.end(), runsLater);
+            Work work = std::move(pending_.back().work);
+            pending_.pop_back();
             lock.unlock();
             work();
             work = nullptr; // released outside the lock: its destructor may enqueue
@@ -87,15 +106,17 @@ private:
 
     const ThreadedExecutor& executor_;
     std::string label_;
+    const Duration coalescingWindow_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::map<Key, Work> pending_;
+    std::vector<Pending> pending_;
     std::uint64_t nextSequence_ = 0;
     bool stopping_ = false;
     std::thread thread_;
 };
 
-ThreadedExecutor::ThreadedExecutor() : start_(std::chrono::steady_clock::now()), main_(startQueue("main")) {}
+ThreadedExecutor::ThreadedExecutor()
+    : start_(std::chrono::steady_clock::now()), main_(startQueue("main", Duration::zero())) {}
 
 ThreadedExecutor::~ThreadedExecutor() {
     for (auto& queue : queues_)
@@ -109,17 +130,18 @@ TimePoint ThreadedExecutor::now() const {
 std::shared_ptr<SerialQueue> ThreadedExecutor::globalQueue(QualityOfService qos) {
     std::lock_guard guard(mutex_);
     auto& queue = globals_[qos];
-    if (!queue) queue = queues_.emplace_back(std::make_shared<Queue>(*this, "global"));
+    if (!queue) queue = queues_.emplace_back(std::make_shared<Queue>(*this, "global", coalescingWindow(qos)));
     return queue;
 }
 
 std::shared_ptr<SerialQueue> ThreadedExecutor::makeQueue(const std::string& label) {
-    return startQueue(label);
+    return startQueue(label, Duration::zero());
 }
 
-std::shared_ptr<ThreadedExecutor::Queue> ThreadedExecutor::startQueue(const std::string& label) {
+std::shared_ptr<ThreadedExecutor::Queue> ThreadedExecutor::startQueue(const std::string& label,
+                                                                     Duration coalescingWindow) {
     std::lock_guard guard(mutex_);
-    return queues_.emplace_back(std::make_shared<Queue>(*this, label));
+    return queues_.emplace_back(std::make_shared<Queue>(*this, label, coalescingWindow));
 }
 
 } // namespace platform

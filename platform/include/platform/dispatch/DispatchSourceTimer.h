@@ -27,8 +27,8 @@ public:
 
 private:
     explicit DispatchSourceTimer(DispatchQueue queue) : queue_(std::move(queue)) {}
-    void scheduleTick(std::int64_t tick);
-    void fire(std::int64_t tick);
+    void scheduleNextTick();
+    void fire();
 
     DispatchQueue queue_;
     std::mutex mutex_;
@@ -36,6 +36,7 @@ private:
     TimePoint start_{};
     Duration interval_{};
     bool resumed_ = false;
+    std::int64_t nextTick_ = 0; // set by resume, then only by the ticks, which never overlap
     std::atomic<bool> cancelled_{false};
 };
 

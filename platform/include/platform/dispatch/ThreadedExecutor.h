@@ -1,5 +1,6 @@
 #pragma once
-// Real time: each serial queue has a thread of its own, timed on std::chrono::steady_clock.
+// Real time: each serial queue has a thread of its own, timed on std::chrono::steady_clock. The
+// utility and background global queues coalesce timed work: it may run up to 1 ms late.
 
 #include <map>
 #include <memory>
@@ -23,7 +24,7 @@ public:
 
 private:
     class Queue;
-    std::shared_ptr<Queue> startQueue(const std::string& label);
+    std::shared_ptr<Queue> startQueue(const std::string& label, Duration coalescingWindow);
 
     const std::chrono::steady_clock::time_point start_;
     std::mutex mutex_;
