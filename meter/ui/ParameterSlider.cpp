@@ -20,7 +20,7 @@ std::string ParameterSlider::formatted(double number) const {
 
 Node ParameterSlider::body() {
     const auto& param = param_;
-    SliderSpec spec{
+    SliderSetup setup{
         .value = {.get = [param] { return static_cast<double>(param->value()); },
                   .set = [param](double value) { param->setValue(static_cast<platform::AUValue>(value)); }},
         .minimum = param->min(),
@@ -31,7 +31,7 @@ Node ParameterSlider::body() {
     };
     return vStack(Alignment::center, std::nullopt,
                   {
-                      slider(std::move(spec)).accessibilityIdentifier(param->displayName()),
+                      slider(std::move(setup)).accessibilityIdentifier(param->displayName()),
                       text(param->displayName() + ": " + formatted(param->value())),
                   })
         .padding();

@@ -139,7 +139,7 @@ std::shared_ptr<SerialQueue> ThreadedExecutor::makeQueue(const std::string& labe
 }
 
 std::shared_ptr<ThreadedExecutor::Queue> ThreadedExecutor::startQueue(const std::string& label,
-                                                                     Duration coalescingWindow) {
+                                                                      Duration coalescingWindow) {
     std::lock_guard guard(mutex_);
     return queues_.emplace_back(std::make_shared<Queue>(*this, label, coalescingWindow));
 }

@@ -6,7 +6,7 @@
 
 namespace platform::ui {
 
-void SliderSpec::drag(const std::vector<double>& positions) const {
+void SliderSetup::drag(const std::vector<double>& positions) const {
     if (onEditingChanged) onEditingChanged(true);
     for (const double position : positions) {
         if (!std::isnan(position)) value.set(std::clamp(position, minimum, maximum));
@@ -180,13 +180,13 @@ Node lazyVGrid(std::vector<GridItem> columns, std::optional<double> rowSpacing, 
     return node;
 }
 
-Node slider(SliderSpec spec) {
+Node slider(SliderSetup setup) {
     // Negated so that a range with a bound that is no number is refused too.
-    if (!(spec.minimum <= spec.maximum)) {
+    if (!(setup.minimum <= setup.maximum)) {
         throw std::invalid_argument("slider: the range's minimum must not exceed its maximum");
     }
     Node node(NodeKind::slider);
-    node.slider = std::make_shared<const SliderSpec>(std::move(spec));
+    node.slider = std::make_shared<const SliderSetup>(std::move(setup));
     return node;
 }
 

@@ -238,7 +238,7 @@ void addKindAttributes(Line& line, const Node& node) {
     if (node.kind == NodeKind::scrollView)
         line.add("showsIndicators", node.showsIndicators ? "true" : "false");
     if (node.kind == NodeKind::slider && node.slider) {
-        const SliderSpec& slider = *node.slider;
+        const SliderSetup& slider = *node.slider;
         if (slider.value.get) line.add("value", number(slider.value.get()));
         line.add("range", number(slider.minimum) + "..." + number(slider.maximum));
         line.add("minimumValueLabel", quoted(slider.minimumValueLabel));

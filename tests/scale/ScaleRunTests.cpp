@@ -86,7 +86,8 @@ public:
     explicit HostedMonitor(std::size_t index)
         : unit_(monitor::VantrelExtensionAudioUnit::create(
               {kAudioUnitType_MIDIProcessor, fourCharCode("Vntr"), fourCharCode("Mrlk")})),
-          channel_(static_cast<std::uint8_t>(index % 15)), controller_(static_cast<std::uint8_t>(index % 120)) {
+          channel_(static_cast<std::uint8_t>(index % 15)),
+          controller_(static_cast<std::uint8_t>(index % 120)) {
         unit_->setMIDIOutputEventBlock(
             [](AUEventSampleTime, std::uint8_t, NSInteger, const std::uint8_t*) { return std::int32_t{0}; });
         unit_->allocateRenderResources();
@@ -128,7 +129,8 @@ class HostedMeter {
 public:
     explicit HostedMeter(std::size_t index)
         : unit_(std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(
-              AudioComponentDescription{kAudioUnitType_Effect, fourCharCode("tvam"), fourCharCode("Tlvn"), 0, 0},
+              AudioComponentDescription{kAudioUnitType_Effect, fourCharCode("tvam"), fourCharCode("Tlvn"), 0,
+                                        0},
               0)),
           offset_(index) {
         unit_->allocateRenderResources();
@@ -189,7 +191,8 @@ TEST(ScaleRun, EveryReportAndPeakMessageOfHundredsOfInstancesArrivesInOrder) {
         meters.push_back(std::make_unique<HostedMeter>(index));
     for (const auto& hosted : monitors)
         NotificationCenter::defaultCenter().post(
-            "com.marlek.vantrel.connect", Dictionary{{"uid", hosted->unit().uniqueID()}, {"trackName", "Scale"}});
+            "com.marlek.vantrel.connect",
+            Dictionary{{"uid", hosted->unit().uniqueID()}, {"trackName", "Scale"}});
     sim.advance(milliseconds(1));
     for (const auto& hosted : monitors)
         ASSERT_TRUE(hosted->unit().isConnected());

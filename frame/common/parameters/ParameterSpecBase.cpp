@@ -4,17 +4,18 @@ namespace vantrel {
 
 namespace {
 
-std::shared_ptr<platform::AUParameterNode> createParameter(const ParameterSpec& spec) {
+std::shared_ptr<platform::AUParameterNode> createParameter(const ParameterSpec& declaration) {
     auto parameter = platform::AUParameterTree::createParameter(
-        spec.identifier, spec.name, spec.address, spec.minValue, spec.maxValue, spec.units, spec.unitName,
-        spec.flags, spec.valueStrings, spec.dependentParameters);
-    parameter->setValue(spec.defaultValue);
+        declaration.identifier, declaration.name, declaration.address, declaration.minValue,
+        declaration.maxValue, declaration.units, declaration.unitName, declaration.flags,
+        declaration.valueStrings, declaration.dependentParameters);
+    parameter->setValue(declaration.defaultValue);
     return parameter;
 }
 
-std::shared_ptr<platform::AUParameterNode> createNode(const NodeSpec& spec) {
-    if (const auto* parameter = std::get_if<ParameterSpec>(&spec)) return createParameter(*parameter);
-    if (const auto* group = std::get_if<ParameterGroupSpec>(&spec)) {
+std::shared_ptr<platform::AUParameterNode> createNode(const NodeSpec& declaration) {
+    if (const auto* parameter = std::get_if<ParameterSpec>(&declaration)) return createParameter(*parameter);
+    if (const auto* group = std::get_if<ParameterGroupSpec>(&declaration)) {
         return platform::AUParameterTree::createGroup(group->identifier, group->name,
                                                       createAUParameterNodes(group->children));
     }
@@ -24,16 +25,16 @@ std::shared_ptr<platform::AUParameterNode> createNode(const NodeSpec& spec) {
 } // namespace
 
 std::vector<std::shared_ptr<platform::AUParameterNode>>
-createAUParameterNodes(const std::vector<NodeSpec>& specs) {
+createAUParameterNodes(const std::vector<NodeSpec>& declarations) {
     std::vector<std::shared_ptr<platform::AUParameterNode>> nodes;
-    nodes.reserve(specs.size());
-    for (const auto& spec : specs)
-        nodes.push_back(createNode(spec));
+    nodes.reserve(declarations.size());
+    for (const auto& declaration : declarations)
+        nodes.push_back(createNode(declaration));
     return nodes;
 }
 
-std::shared_ptr<platform::AUParameterTree> createAUParameterTree(const ParameterTreeSpec& spec) {
-    return platform::AUParameterTree::createTree(createAUParameterNodes(spec.children));
+std::shared_ptr<platform::AUParameterTree> createAUParameterTree(const ParameterTreeSpec& tree) {
+    return platform::AUParameterTree::createTree(createAUParameterNodes(tree.children));
 }
 
 } // namespace vantrel

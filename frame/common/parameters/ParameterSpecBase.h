@@ -48,9 +48,9 @@ struct NodeSpec : std::variant<ParameterSpec, ParameterGroupSpec, ParameterTreeS
 // with its children built the same way, and a bare node for anything else (a tree declared
 // inside a child list is not built). Nothing is validated or shared between calls. [any]
 std::vector<std::shared_ptr<platform::AUParameterNode>>
-createAUParameterNodes(const std::vector<NodeSpec>& specs);
+createAUParameterNodes(const std::vector<NodeSpec>& declarations);
 
-// A new platform tree of `spec`'s children. [any]
-std::shared_ptr<platform::AUParameterTree> createAUParameterTree(const ParameterTreeSpec& spec);
+// A new platform tree of `tree`'s children. [any]
+std::shared_ptr<platform::AUParameterTree> createAUParameterTree(const ParameterTreeSpec& tree);
 
 } // namespace vantrel

@@ -112,7 +112,7 @@ struct GridItem {
     bool operator==(const GridItem&) const = default;
 };
 
-struct SliderSpec {
+struct SliderSetup {
     Binding<double> value{};
     double minimum = 0;
     double maximum = 1;
@@ -157,7 +157,7 @@ struct Node {
     ButtonStyle buttonStyle = ButtonStyle::plain;
     std::function<void()> action; // button
     bool showsIndicators = false; // scroll area
-    std::shared_ptr<const SliderSpec> slider;
+    std::shared_ptr<const SliderSetup> slider;
     Modifiers modifiers;
 
     Node id(std::int64_t identity) &&;
@@ -189,7 +189,7 @@ Node button(Node label, ButtonStyle style, std::function<void()> action);
 Node scrollView(bool showsIndicators, Node content);
 Node lazyVGrid(std::vector<GridItem> columns, std::optional<double> rowSpacing, std::vector<Node> cells);
 // Throws std::invalid_argument when the range is empty (minimum above maximum) or no number.
-Node slider(SliderSpec spec);
+Node slider(SliderSetup setup);
 
 // The nodes that match, depth first in rendering order (a node, its background, its children).
 std::vector<const Node*> findNodes(const Node& root, const std::function<bool(const Node&)>& match);
