@@ -19,30 +19,20 @@ std::optional<std::filesystem::path> makeTemporaryDirectory() {
 
 } // namespace
 
-SimulatedPlatform::SimulatedPlatform(std::uint64_t seed)
-    : executor_(std::make_unique<SimulatedExecutor>()), midi_(std::make_unique<MIDIService>(*executor_)),
-      notifications_(std::make_unique<NotificationCenter>()), log_(std::make_unique<CapturingLogSink>()),
-      random_(std::make_unique<RandomGenerator>(seed)),
-      audioUnitFaults_(std::make_unique<AudioUnitFaults>()) {
-    platform_.executor = executor_.get();
-    platform_.midi = midi_.get();
-    platform_.notifications = notifications_.get();
-    platform_.log = log_.get();
-    platform_.random = random_.get();
-    platform_.audioUnitFaults = audioUnitFaults_.get();
-    platform_.applicationSupportDirectory = makeTemporaryDirectory();
-    previous_ = Platform::install(&platform_);
+SimulatedPlatform::TemporaryDirectory::TemporaryDirectory() : path(makeTemporaryDirectory()) {}
+
+SimulatedPlatform::TemporaryDirectory::~TemporaryDirectory() {
+    if (!path) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(*path, ignored);
 }
 
-SimulatedPlatform::~SimulatedPlatform() {
-    // Dropped work may own the last reference to an object whose destructor still calls the
-    // platform, so this platform and its services stay in force until it is gone.
-    executor_.reset();
-    Platform::install(previous_);
-    if (platform_.applicationSupportDirectory) {
-        std::error_code ignored;
-        std::filesystem::remove_all(*platform_.applicationSupportDirectory, ignored);
-    }
-}
+SimulatedPlatform::SimulatedPlatform(std::uint64_t seed)
+    : SimulatedPlatform(std::make_unique<SimulatedExecutor>(), std::make_unique<CapturingLogSink>(), seed) {}
+
+SimulatedPlatform::SimulatedPlatform(std::unique_ptr<SimulatedExecutor> executor,
+                                     std::unique_ptr<CapturingLogSink> log, std::uint64_t seed)
+    : executor_(*executor), log_(*log),
+      services_(std::move(executor), std::move(log), seed, directory_.path) {}
 
 } // namespace platform

@@ -5,13 +5,8 @@
 
 #include <memory>
 
-#include "platform/Platform.h"
-#include "platform/audiounit/AudioUnitFaults.h"
-#include "platform/core/Random.h"
 #include "platform/dispatch/ThreadedExecutor.h"
-#include "platform/log/LogSink.h"
-#include "platform/midi/MIDIService.h"
-#include "platform/notify/NotificationCenter.h"
+#include "platform/sim/InstalledPlatform.h"
 
 namespace platform {
 
@@ -20,25 +15,21 @@ public:
     LivePlatform(); // [main, before other threads use the platform]
     // Stops every queue (work already running finishes; queued work is dropped) while every
     // service still exists, then puts the previous platform back and ends the services.
-    ~LivePlatform();
+    ~LivePlatform() = default;
     LivePlatform(const LivePlatform&) = delete;
     LivePlatform& operator=(const LivePlatform&) = delete;
 
-    ThreadedExecutor& executor() { return *executor_; }
-    MIDIService& midi() { return *midi_; }
-    NotificationCenter& notifications() { return *notifications_; }
-    AudioUnitFaults& audioUnitFaults() { return *audioUnitFaults_; }
-    const Platform& platform() const { return platform_; }
+    ThreadedExecutor& executor() { return executor_; }
+    MIDIService& midi() { return services_.midi(); }
+    NotificationCenter& notifications() { return services_.notifications(); }
+    AudioUnitFaults& audioUnitFaults() { return services_.audioUnitFaults(); }
+    const Platform& platform() const { return services_.platform(); }
 
 private:
-    std::unique_ptr<ThreadedExecutor> executor_;
-    std::unique_ptr<MIDIService> midi_;
-    std::unique_ptr<NotificationCenter> notifications_;
-    std::unique_ptr<StreamLogSink> log_;
-    std::unique_ptr<RandomGenerator> random_;
-    std::unique_ptr<AudioUnitFaults> audioUnitFaults_;
-    Platform platform_;
-    const Platform* previous_ = nullptr;
+    explicit LivePlatform(std::unique_ptr<ThreadedExecutor> executor);
+
+    ThreadedExecutor& executor_;
+    InstalledPlatform services_;
 };
 
 } // namespace platform

@@ -9,13 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/Platform.h"
-#include "platform/audiounit/AudioUnitFaults.h"
-#include "platform/core/Random.h"
 #include "platform/dispatch/SimulatedExecutor.h"
-#include "platform/log/LogSink.h"
-#include "platform/midi/MIDIService.h"
-#include "platform/notify/NotificationCenter.h"
+#include "platform/sim/InstalledPlatform.h"
 
 namespace platform {
 
@@ -25,36 +20,44 @@ public:
     explicit SimulatedPlatform(std::uint64_t seed = 1);
     // Drops the work still queued (without running it) while every service still exists, then
     // puts the previous platform back, then ends the services and removes the directory.
-    ~SimulatedPlatform();
+    ~SimulatedPlatform() = default;
     SimulatedPlatform(const SimulatedPlatform&) = delete;
     SimulatedPlatform& operator=(const SimulatedPlatform&) = delete;
 
-    SimulatedExecutor& executor() { return *executor_; }
-    MIDIService& midi() { return *midi_; }
-    NotificationCenter& notifications() { return *notifications_; }
-    CapturingLogSink& log() { return *log_; }
-    RandomGenerator& random() { return *random_; }
-    AudioUnitFaults& audioUnitFaults() { return *audioUnitFaults_; }
+    SimulatedExecutor& executor() { return executor_; }
+    MIDIService& midi() { return services_.midi(); }
+    NotificationCenter& notifications() { return services_.notifications(); }
+    CapturingLogSink& log() { return log_; }
+    RandomGenerator& random() { return services_.random(); }
+    AudioUnitFaults& audioUnitFaults() { return services_.audioUnitFaults(); }
     // The temporary directory; none only if it could not be created.
     const std::optional<std::filesystem::path>& applicationSupportDirectory() const {
-        return platform_.applicationSupportDirectory;
+        return directory_.path;
     }
-    const Platform& platform() const { return platform_; }
+    const Platform& platform() const { return services_.platform(); }
 
     // Lets virtual time pass; everything that falls due runs on the calling thread.
-    void advance(Duration duration) { executor_->advance(duration); }
-    void runDue() { executor_->runDue(); }
-    TimePoint now() const { return executor_->now(); }
+    void advance(Duration duration) { executor_.advance(duration); }
+    void runDue() { executor_.runDue(); }
+    TimePoint now() const { return executor_.now(); }
 
 private:
-    std::unique_ptr<SimulatedExecutor> executor_;
-    std::unique_ptr<MIDIService> midi_;
-    std::unique_ptr<NotificationCenter> notifications_;
-    std::unique_ptr<CapturingLogSink> log_;
-    std::unique_ptr<RandomGenerator> random_;
-    std::unique_ptr<AudioUnitFaults> audioUnitFaults_;
-    Platform platform_;
-    const Platform* previous_ = nullptr;
+    // Removed once the services are gone.
+    struct TemporaryDirectory {
+        TemporaryDirectory();
+        ~TemporaryDirectory();
+        TemporaryDirectory(const TemporaryDirectory&) = delete;
+        TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+        std::optional<std::filesystem::path> path;
+    };
+
+    SimulatedPlatform(std::unique_ptr<SimulatedExecutor> executor, std::unique_ptr<CapturingLogSink> log,
+                      std::uint64_t seed);
+
+    SimulatedExecutor& executor_;
+    CapturingLogSink& log_;
+    TemporaryDirectory directory_;
+    InstalledPlatform services_;
 };
 
 } // namespace platform
