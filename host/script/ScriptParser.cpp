@@ -28,6 +28,19 @@ std::string quote(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
+// The next word, which must be one of `choices`; the error names those allowed.
+template <class Value>
+Value choose(LineReader& reader, const std::string& what,
+             std::initializer_list<std::pair<std::string_view, Value>> choices) {
+    std::string allowed;
+    for (const auto& choice : choices)
+        allowed += (allowed.empty() ? "" : ", ") + std::string(choice.first);
+    const std::string_view word = reader.word(what + " (" + allowed + ")");
+    for (const auto& [name, value] : choices)
+        if (word == name) return value;
+    fail("unknown " + what + " " + quote(word) + " (" + allowed + ")");
+}
+
 // `key=value` words: the value when `word` has this key, else none.
 std::optional<std::string_view> option(std::string_view word, std::string_view key) {
     if (word.size() > key.size() && word.substr(0, key.size()) == key && word[key.size()] == '=')
@@ -308,23 +321,16 @@ private:
     }
 
     Command failNextCreate(LineReader& reader) {
-        const std::string_view stage = reader.word("stage (base, bus)");
+        using Stage = FailNextCreateCommand::Stage;
+        const Stage stage = choose<Stage>(reader, "stage", {{"base", Stage::base}, {"bus", Stage::bus}});
         reader.end();
-        if (stage == "base") return FailNextCreateCommand{FailNextCreateCommand::Stage::base};
-        if (stage == "bus") return FailNextCreateCommand{FailNextCreateCommand::Stage::bus};
-        fail("unknown stage " + quote(stage) + " (base, bus)");
+        return FailNextCreateCommand{stage};
     }
 
     Command create(LineReader& reader) {
-        const std::string_view kind = reader.word("plug-in (monitor, meter)");
         InstanceRef ref;
-        if (kind == "monitor") {
-            ref.kind = InstanceKind::monitor;
-        } else if (kind == "meter") {
-            ref.kind = InstanceKind::meter;
-        } else {
-            fail("unknown plug-in " + quote(kind) + " (monitor, meter)");
-        }
+        ref.kind = choose<InstanceKind>(reader, "plug-in",
+                                        {{"monitor", InstanceKind::monitor}, {"meter", InstanceKind::meter}});
         ref.name = reader.name("instance name");
         reader.end();
         for (const char c : ref.name) {
@@ -420,48 +426,33 @@ private:
     }
 
     Command notify(LineReader& reader) {
-        static const std::map<std::string_view, std::string> names{
-            {"connect", "com.marlek.vantrel.connect"},
-            {"disconnect", "com.marlek.vantrel.disconnect"},
-            {"articulations", "com.marlek.vantrel.articulations"},
-        };
-        const std::string_view which = reader.word("notification (connect, disconnect, articulations)");
-        const auto name = names.find(which);
-        if (name == names.end())
-            fail("unknown notification " + quote(which) + " (connect, disconnect, articulations)");
-        return NotifyCommand{name->second,
+        const std::string_view name =
+            choose<std::string_view>(reader, "notification",
+                                     {{"connect", "com.marlek.vantrel.connect"},
+                                      {"disconnect", "com.marlek.vantrel.disconnect"},
+                                      {"articulations", "com.marlek.vantrel.articulations"}});
+        return NotifyCommand{std::string(name),
                              objectOrNone(reader.rest("userInfo (a JSON object or none)"), "userInfo")};
     }
 
     Command view(LineReader& reader) {
         ViewCommand command;
         command.instance = instance(reader);
-        const std::string_view action = reader.word("view action (open, close, show)");
+        using Action = ViewCommand::Action;
+        command.action =
+            choose<Action>(reader, "view action",
+                           {{"open", Action::open}, {"close", Action::close}, {"show", Action::show}});
         reader.end();
-        if (action == "open") {
-            command.action = ViewCommand::Action::open;
-        } else if (action == "close") {
-            command.action = ViewCommand::Action::close;
-        } else if (action == "show") {
-            command.action = ViewCommand::Action::show;
-        } else {
-            fail("unknown view action " + quote(action) + " (open, close, show)");
-        }
         return command;
     }
 
     Command press(LineReader& reader) {
         PressCommand command;
         command.instance = instanceOf(reader, InstanceKind::monitor, "press");
-        const std::string_view button = reader.word("button (connect, disconnect)");
+        using Button = PressCommand::Button;
+        command.button = choose<Button>(reader, "button",
+                                        {{"connect", Button::connect}, {"disconnect", Button::disconnect}});
         reader.end();
-        if (button == "connect") {
-            command.button = PressCommand::Button::connect;
-        } else if (button == "disconnect") {
-            command.button = PressCommand::Button::disconnect;
-        } else {
-            fail("unknown button " + quote(button) + " (connect, disconnect)");
-        }
         return command;
     }
 
