@@ -36,7 +36,7 @@ private:
     TimePoint start_{};
     Duration interval_{};
     bool resumed_ = false;
-    std::int64_t nextTick_ = 0; // set by resume, then only by the ticks, which never overlap
+    std::int64_t nextTick_ = 0; // written only by the ticks, which never overlap
     std::atomic<bool> cancelled_{false};
 };
 
