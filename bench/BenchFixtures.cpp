@@ -86,9 +86,25 @@ std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> createMeter() {
         0);
 }
 
+namespace {
+
+// Posts the receiver's connect for `unit`; it takes effect once the platform's queues run.
 void postConnect(const monitor::VantrelExtensionAudioUnit& unit) {
     NotificationCenter::defaultCenter().post("com.marlek.vantrel.connect",
                                              Dictionary{{"uid", unit.uniqueID()}, {"trackName", "Bench"}});
+}
+
+} // namespace
+
+RenderingMonitor::RenderingMonitor(SimulatedPlatform& sim, bool connected)
+    : unit_(createMonitor()), connected_(connected) {
+    unit_->setMIDIOutputEventBlock(countingOutput(passed_));
+    unit_->allocateRenderResources();
+    sim.advance(seconds(1.0));
+    sim.notifications().post("com.marlek.vantrel.articulations",
+                             Dictionary{{"names", {"A", "B"}}, {"notes", {36, 37}}});
+    if (connected) postConnect(*unit_);
+    sim.runDue();
 }
 
 AUAudioUnitStatus renderEvents(const AUInternalRenderBlock& block, const AURenderEvent* head) {

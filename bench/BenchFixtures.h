@@ -10,6 +10,7 @@
 #include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
 #include "platform/audiounit/AURenderEvent.h"
+#include "platform/sim/SimulatedPlatform.h"
 
 namespace vantrel::bench {
 
@@ -46,9 +47,24 @@ private:
 platform::AUMIDIOutputEventBlock countingOutput(std::int64_t& count);
 
 std::shared_ptr<monitor::VantrelExtensionAudioUnit> createMonitor();
+
+// A monitor as the render benchmarks drive it, on the platform in force: past its start, with two
+// articulations, render resources on a counting host output, connected or not. `ready()` tells
+// whether it reached the wanted connection state.
+class RenderingMonitor {
+public:
+    RenderingMonitor(platform::SimulatedPlatform& sim, bool connected);
+
+    bool ready() const { return unit_->isConnected() == connected_; }
+    platform::AUInternalRenderBlock renderBlock() const { return unit_->internalRenderBlock(); }
+
+private:
+    ReceiverDestination receiver_;
+    std::int64_t passed_ = 0;
+    std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit_;
+    bool connected_;
+};
 std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> createMeter();
-// Asks the receiver-side connect for `unit`; runs once the platform's queues run.
-void postConnect(const monitor::VantrelExtensionAudioUnit& unit);
 
 platform::AUAudioUnitStatus renderEvents(const platform::AUInternalRenderBlock& block,
                                          const platform::AURenderEvent* head);

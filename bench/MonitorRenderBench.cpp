@@ -26,21 +26,12 @@ void perEvent(benchmark::State& state) {
 void BM_MonitorRender(benchmark::State& state) {
     const bool connected = state.range(0) != 0;
     platform::SimulatedPlatform sim;
-    const ReceiverDestination receiver;
-    std::int64_t passed = 0;
-    const auto unit = createMonitor();
-    unit->setMIDIOutputEventBlock(countingOutput(passed));
-    unit->allocateRenderResources();
-    sim.advance(platform::seconds(1.0));
-    sim.notifications().post("com.marlek.vantrel.articulations",
-                             platform::Dictionary{{"names", {"A", "B"}}, {"notes", {36, 37}}});
-    if (connected) postConnect(*unit);
-    sim.runDue();
-    if (unit->isConnected() != connected) {
+    const RenderingMonitor monitor(sim, connected);
+    if (!monitor.ready()) {
         state.SkipWithError("the monitor did not reach the wanted connection state");
         return;
     }
-    const auto block = unit->internalRenderBlock();
+    const auto block = monitor.renderBlock();
     const HostEventList lists[2] = {HostEventList(0, eventsPerCycle), HostEventList(1, eventsPerCycle)};
     std::size_t cycle = 0;
     for (auto _ : state) {

@@ -28,19 +28,12 @@ namespace {
 
 int countMonitor(bool connected) {
     platform::SimulatedPlatform sim;
-    const ReceiverDestination receiver;
-    std::int64_t passed = 0;
-    const auto unit = createMonitor();
-    unit->setMIDIOutputEventBlock(countingOutput(passed));
-    unit->allocateRenderResources();
-    sim.advance(platform::seconds(1.0));
-    if (connected) postConnect(*unit);
-    sim.runDue();
-    if (unit->isConnected() != connected) {
+    const RenderingMonitor monitor(sim, connected);
+    if (!monitor.ready()) {
         std::fprintf(stderr, "the monitor did not reach the wanted connection state\n");
         return 1;
     }
-    const auto block = unit->internalRenderBlock();
+    const auto block = monitor.renderBlock();
     const HostEventList lists[2] = {HostEventList(0), HostEventList(1)};
     for (int cycle = 0; cycle < cycles; ++cycle) {
         countedMonitorRender(block, lists[cycle & 1].head());

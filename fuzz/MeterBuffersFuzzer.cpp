@@ -7,25 +7,17 @@
 #include <bit>
 #include <vector>
 
-#include "FuzzSupport.h"
-#include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
+#include "HostedMeter.h"
 
 using namespace vantrel;
 
 namespace {
 
-struct Fixture {
+struct Fixture : fuzz::HostedMeter {
     Fixture() {
         unit->allocateRenderResources();
         block = unit->internalRenderBlock();
     }
-    fuzz::FuzzPlatform platform;
-    std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> unit =
-        std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(
-            platform::AudioComponentDescription{platform::kAudioUnitType_Effect,
-                                                platform::fourCharCode("Tlvm"),
-                                                platform::fourCharCode("Mrlk")},
-            0);
     platform::AUInternalRenderBlock block;
 };
 

@@ -1,27 +1,12 @@
 // An audio meter's saved state as a host might hand it back: any JSON value, or none. The track
 // number stays within 0...127, and what the instance then saves restores to the same track.
 
-#include "FuzzSupport.h"
-#include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
+#include "HostedMeter.h"
 
 using namespace vantrel;
 
-namespace {
-
-struct Fixture {
-    fuzz::FuzzPlatform platform;
-    std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> unit =
-        std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(
-            platform::AudioComponentDescription{platform::kAudioUnitType_Effect,
-                                                platform::fourCharCode("Tlvm"),
-                                                platform::fourCharCode("Mrlk")},
-            0);
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static Fixture* const fixture = new Fixture;
+    static fuzz::HostedMeter* const fixture = new fuzz::HostedMeter;
     fixture->platform.sim.log().clear();
     auto& unit = *fixture->unit;
 

@@ -14,9 +14,9 @@ namespace frame_test {
 
 using namespace platform;
 
-inline vantrel::ParameterSpec parameterSpec(std::string identifier, AUParameterAddress address,
-                                            AUValue defaultValue = 0, AUValue minValue = 0,
-                                            AUValue maxValue = 1) {
+inline vantrel::ParameterSpec declaredParameter(std::string identifier, AUParameterAddress address,
+                                                AUValue defaultValue = 0, AUValue minValue = 0,
+                                                AUValue maxValue = 1) {
     return vantrel::ParameterSpec{
         .identifier = identifier,
         .name = identifier + " name",
@@ -34,10 +34,10 @@ inline vantrel::ParameterSpec parameterSpec(std::string identifier, AUParameterA
 
 // The tree "global" { "gain" (address 7, -24...24, unit decibels), "mix" (address 8) }.
 inline std::shared_ptr<AUParameterTree> makeGlobalTree(AUValue gain = 3.5f) {
-    auto gainSpec = parameterSpec("gain", 7, gain, -24, 24);
-    gainSpec.units = kAudioUnitParameterUnit_Decibels;
-    return vantrel::createAUParameterTree(
-        {{vantrel::ParameterGroupSpec{"global", "Global", {gainSpec, parameterSpec("mix", 8, 0.5f)}}}});
+    auto gainDeclaration = declaredParameter("gain", 7, gain, -24, 24);
+    gainDeclaration.units = kAudioUnitParameterUnit_Decibels;
+    return vantrel::createAUParameterTree({{vantrel::ParameterGroupSpec{
+        "global", "Global", {gainDeclaration, declaredParameter("mix", 8, 0.5f)}}}});
 }
 
 inline std::shared_ptr<AUParameter> parameterNamed(const AUParameterGroup& group,

@@ -44,7 +44,7 @@ TEST_F(MemberLookup, StepsIntoAGroupThenReachesAParameterShared) {
 
 TEST_F(MemberLookup, LaterChildWithTheSameIdentifierWins) {
     const auto doubled =
-        createAUParameterTree({{parameterSpec("twin", 1, 0.25f), parameterSpec("twin", 2, 0.75f)}});
+        createAUParameterTree({{declaredParameter("twin", 1, 0.25f), declaredParameter("twin", 2, 0.75f)}});
     const ObservableAUParameterGroup group(*doubled);
     EXPECT_EQ(group.children().size(), 1u);
     EXPECT_EQ(group.member<ObservableAUParameter>("twin")->value(), 0.75f);
@@ -80,7 +80,8 @@ TEST_F(MemberLookup, UnknownNamePrintsTheChoicesThenStopsWithoutMessage) {
 }
 
 TEST_F(MemberLookup, WrappingABareNodeStops) {
-    const auto withBareNode = createAUParameterTree({{parameterSpec("a", 0), vantrel::ParameterTreeSpec{}}});
+    const auto withBareNode =
+        createAUParameterTree({{declaredParameter("a", 0), vantrel::ParameterTreeSpec{}}});
     EXPECT_DEATH(ObservableAUParameterGroup{*withBareNode}, HasSubstr("Unexpected AUParameterNode subclass"));
 }
 

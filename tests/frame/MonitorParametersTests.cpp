@@ -38,10 +38,10 @@ TEST(MonitorParameters, DeclareTheGroupGlobalWithTwoParametersExactly) {
     EXPECT_EQ(noteNumber.units, 11u);
     EXPECT_EQ(noteNumber.flags, 0x80000000u); // writable, not readable
 
-    for (const auto* spec : {&sendNote, &noteNumber}) {
-        EXPECT_FALSE(spec->unitName.has_value());
-        EXPECT_FALSE(spec->valueStrings.has_value());
-        EXPECT_FALSE(spec->dependentParameters.has_value());
+    for (const auto* declaration : {&sendNote, &noteNumber}) {
+        EXPECT_FALSE(declaration->unitName.has_value());
+        EXPECT_FALSE(declaration->valueStrings.has_value());
+        EXPECT_FALSE(declaration->dependentParameters.has_value());
     }
 }
 

@@ -49,12 +49,6 @@ TEST(RenderStorage, BuffersAreZeroedAndSizedPerChannel) {
     EXPECT_EQ(storage.prepareBuffers(0, 0)->mNumberBuffers, 0u);
 }
 
-} // namespace
-} // namespace vantrel::host
-
-namespace vantrel::host {
-namespace {
-
 TEST(SignalPullBlock, RendersBothSignalsFromTheFirstFrameOn) {
     const Signal left = parseSignal("samples:1,2,3");
     const Signal right = parseSignal("dc:-1");

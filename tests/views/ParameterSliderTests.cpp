@@ -18,7 +18,7 @@ namespace {
 using ::testing::ElementsAre;
 namespace ui = platform::ui;
 
-struct ParameterSpec {
+struct SliderParameter {
     std::string identifier;
     std::string name;
     platform::AUParameterAddress address;
@@ -28,20 +28,21 @@ struct ParameterSpec {
     platform::AUValue value;
 };
 
-const ParameterSpec level{"gain", "Level", 7, platform::kAudioUnitParameterUnit_Decibels, -24, 24, 3.5};
-const ParameterSpec note{"note", "Note", 8, platform::kAudioUnitParameterUnit_MIDINoteNumber, 0, 127, 60};
+const SliderParameter level{"gain", "Level", 7, platform::kAudioUnitParameterUnit_Decibels, -24, 24, 3.5};
+const SliderParameter note{"note", "Note", 8, platform::kAudioUnitParameterUnit_MIDINoteNumber, 0, 127, 60};
 
-std::shared_ptr<platform::AUParameter> makeParameter(const ParameterSpec& spec) {
+std::shared_ptr<platform::AUParameter> makeParameter(const SliderParameter& declared) {
     auto parameter = platform::AUParameterTree::createParameter(
-        spec.identifier, spec.name, spec.address, spec.min, spec.max, spec.unit, std::nullopt,
+        declared.identifier, declared.name, declared.address, declared.min, declared.max, declared.unit,
+        std::nullopt,
         platform::kAudioUnitParameterFlag_IsReadable | platform::kAudioUnitParameterFlag_IsWritable,
         std::nullopt, std::nullopt);
-    parameter->setValue(spec.value);
+    parameter->setValue(declared.value);
     return parameter;
 }
 
 struct SliderCase {
-    ParameterSpec parameter;
+    SliderParameter parameter;
     std::vector<std::string> lines;
 };
 
@@ -100,7 +101,7 @@ TEST_F(ParameterSliderUse, AParameterChangedElsewhereShowsAtTheNextDraw) {
 
 TEST(ParameterSliderRange, AnEmptyRangeIsRefusedWithAClearError) {
     platform::SimulatedPlatform sim;
-    ParameterSpec inverted = level;
+    SliderParameter inverted = level;
     std::swap(inverted.min, inverted.max);
     ParameterSlider slider(ObservableAUParameter::make(makeParameter(inverted)));
     EXPECT_THROW(slider.body(), std::invalid_argument);

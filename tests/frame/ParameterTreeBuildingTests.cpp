@@ -29,15 +29,15 @@ std::string shape(const std::vector<std::shared_ptr<AUParameterNode>>& nodes) {
 
 struct BuildCase {
     const char* name;
-    std::vector<NodeSpec> specs;
+    std::vector<NodeSpec> declarations;
     std::string expected;
 };
 
 class ChildListBuilding : public testing::TestWithParam<BuildCase> {};
 
 TEST_P(ChildListBuilding, MakesOneNodePerEntryInOrder) {
-    const auto nodes = createAUParameterNodes(GetParam().specs);
-    EXPECT_EQ(nodes.size(), GetParam().specs.size());
+    const auto nodes = createAUParameterNodes(GetParam().declarations);
+    EXPECT_EQ(nodes.size(), GetParam().declarations.size());
     EXPECT_EQ(shape(nodes), GetParam().expected);
 }
 
@@ -45,36 +45,38 @@ INSTANTIATE_TEST_SUITE_P(
     Lists, ChildListBuilding,
     testing::Values(
         BuildCase{"Empty", {}, ""}, BuildCase{"EmptyGroup", {ParameterGroupSpec{"g", "G", {}}}, "G(g:[])"},
-        BuildCase{"Nested",
-                  {ParameterGroupSpec{"outer",
-                                      "Outer",
-                                      {ParameterGroupSpec{"inner", "Inner", {parameterSpec("deep", 3, 2)}}}}},
-                  "G(outer:[G(inner:[P(deep=2.000000)])])"},
+        BuildCase{
+            "Nested",
+            {ParameterGroupSpec{
+                "outer", "Outer", {ParameterGroupSpec{"inner", "Inner", {declaredParameter("deep", 3, 2)}}}}},
+            "G(outer:[G(inner:[P(deep=2.000000)])])"},
         BuildCase{"Mixed",
-                  {parameterSpec("a", 0, 1), ParameterGroupSpec{"g", "G", {parameterSpec("b", 1, 0.25f)}},
-                   parameterSpec("c", 2, 0.5f), ParameterGroupSpec{"h", "H", {}}},
+                  {declaredParameter("a", 0, 1),
+                   ParameterGroupSpec{"g", "G", {declaredParameter("b", 1, 0.25f)}},
+                   declaredParameter("c", 2, 0.5f), ParameterGroupSpec{"h", "H", {}}},
                   "P(a=1.000000) G(g:[P(b=0.250000)]) P(c=0.500000) G(h:[])"},
         // A tree declared inside a child list is not built: a bare node stands in its place.
-        BuildCase{"NestedTreeSpec",
-                  {parameterSpec("a", 0), ParameterTreeSpec{{parameterSpec("hidden", 9, 1)}},
+        BuildCase{"NestedTree",
+                  {declaredParameter("a", 0), ParameterTreeSpec{{declaredParameter("hidden", 9, 1)}},
                    ParameterGroupSpec{"g", "G", {ParameterTreeSpec{}}}},
                   "P(a=0.000000) N G(g:[N])"},
         // Nothing is validated: duplicates are passed on as they are.
         BuildCase{"DuplicateIdentifiersAndAddresses",
-                  {parameterSpec("same", 4, 1), parameterSpec("same", 4, 2)},
+                  {declaredParameter("same", 4, 1), declaredParameter("same", 4, 2)},
                   "P(same=1.000000) P(same=2.000000)"}),
     [](const testing::TestParamInfo<BuildCase>& info) { return std::string(info.param.name); });
 
-TEST(ParameterTreeBuilding, EmptyTreeSpecYieldsTreeWithoutChildren) {
+TEST(ParameterTreeBuilding, EmptyTreeYieldsTreeWithoutChildren) {
     const auto tree = createAUParameterTree(ParameterTreeSpec{});
     ASSERT_NE(tree, nullptr);
     EXPECT_TRUE(tree->children().empty());
     EXPECT_TRUE(tree->allParameters().empty());
 }
 
-TEST(ParameterTreeBuilding, NestedTreeSpecContributesNoParameters) {
+TEST(ParameterTreeBuilding, NestedTreeContributesNoParameters) {
     const auto tree = createAUParameterTree(
-        {{parameterSpec("a", 0), ParameterTreeSpec{{parameterSpec("hidden", 9)}}, parameterSpec("b", 1)}});
+        {{declaredParameter("a", 0), ParameterTreeSpec{{declaredParameter("hidden", 9)}},
+          declaredParameter("b", 1)}});
     std::vector<std::string> identifiers;
     for (const auto& parameter : tree->allParameters())
         identifiers.push_back(parameter->identifier());
@@ -84,7 +86,7 @@ TEST(ParameterTreeBuilding, NestedTreeSpecContributesNoParameters) {
 
 TEST(ParameterTreeBuilding, ParameterCarriesEveryDeclaredFieldUnchecked) {
     // The default lies outside a range whose minimum is above its maximum: all passed on as given.
-    const ParameterSpec spec{
+    const ParameterSpec declaration{
         .identifier = "mode",
         .name = "Mode",
         .address = 42,
@@ -97,7 +99,7 @@ TEST(ParameterTreeBuilding, ParameterCarriesEveryDeclaredFieldUnchecked) {
         .valueStrings = std::vector<std::string>{"Off", "On"},
         .dependentParameters = std::vector<AUParameterAddress>{3, 1},
     };
-    const auto nodes = createAUParameterNodes({spec});
+    const auto nodes = createAUParameterNodes({declaration});
     const auto parameter = std::dynamic_pointer_cast<AUParameter>(nodes.at(0));
     ASSERT_NE(parameter, nullptr);
     EXPECT_EQ(parameter->identifier(), "mode");
@@ -109,13 +111,13 @@ TEST(ParameterTreeBuilding, ParameterCarriesEveryDeclaredFieldUnchecked) {
     EXPECT_EQ(parameter->unit(), kAudioUnitParameterUnit_MIDINoteNumber);
     EXPECT_EQ(parameter->unitName(), "steps");
     EXPECT_EQ(parameter->flags(), kAudioUnitParameterFlag_IsWritable);
-    EXPECT_EQ(parameter->valueStrings(), spec.valueStrings);
-    EXPECT_EQ(parameter->dependentParameters(), spec.dependentParameters);
+    EXPECT_EQ(parameter->valueStrings(), declaration.valueStrings);
+    EXPECT_EQ(parameter->dependentParameters(), declaration.dependentParameters);
 }
 
 TEST(ParameterTreeBuilding, AbsentOptionalsStayAbsent) {
     const auto parameter =
-        std::dynamic_pointer_cast<AUParameter>(createAUParameterNodes({parameterSpec("p", 0)})[0]);
+        std::dynamic_pointer_cast<AUParameter>(createAUParameterNodes({declaredParameter("p", 0)})[0]);
     ASSERT_NE(parameter, nullptr);
     EXPECT_FALSE(parameter->unitName().has_value());
     EXPECT_FALSE(parameter->valueStrings().has_value());
@@ -123,9 +125,9 @@ TEST(ParameterTreeBuilding, AbsentOptionalsStayAbsent) {
 }
 
 TEST(ParameterTreeBuilding, EveryBuildMakesItsOwnParameters) {
-    const ParameterTreeSpec spec{{ParameterGroupSpec{"g", "G", {parameterSpec("p", 0, 0.5f)}}}};
-    const auto first = createAUParameterTree(spec);
-    const auto second = createAUParameterTree(spec);
+    const ParameterTreeSpec tree{{ParameterGroupSpec{"g", "G", {declaredParameter("p", 0, 0.5f)}}}};
+    const auto first = createAUParameterTree(tree);
+    const auto second = createAUParameterTree(tree);
     first->allParameters()[0]->setValue(0.75f);
     EXPECT_NE(first->allParameters()[0], second->allParameters()[0]);
     EXPECT_EQ(second->allParameters()[0]->value(), 0.5f);
