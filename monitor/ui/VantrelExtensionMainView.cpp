@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
+#include "protocol/ReceiverMessages.h"
 
 namespace vantrel::monitor {
 
@@ -13,8 +14,6 @@ using namespace platform::ui;
 namespace {
 
 constexpr const char* version = "3.7.5";
-constexpr std::uint8_t connectMarker = 1;
-constexpr std::uint8_t disconnectMarker = 2;
 constexpr auto pollInterval = platform::milliseconds(100);
 
 std::string hexID(std::uint32_t uniqueID) {
@@ -118,9 +117,9 @@ Node VantrelExtensionMainView::statusBar() {
     }
     items.push_back(spacer());
     if (state_.isConnected) {
-        items.push_back(button(text("Disconnect").font(Font::system(10)).foregroundStyle(Color::red()),
-                               ButtonStyle::plain,
-                               [this] { requestConnection(disconnectMarker, "Disconnecting..."); }));
+        items.push_back(button(
+            text("Disconnect").font(Font::system(10)).foregroundStyle(Color::red()), ButtonStyle::plain,
+            [this] { requestConnection(protocol::disconnectRequestType, "Disconnecting..."); }));
     }
     items.push_back(instanceIDText(hexID(state_.uniqueID)));
     items.push_back(
@@ -140,7 +139,8 @@ Node VantrelExtensionMainView::connectView() {
                    .font(Font::system(13, Font::Weight::semibold))
                    .frame({.maxWidth = std::numeric_limits<double>::infinity()})
                    .padding(Edges::vertical, 8),
-               ButtonStyle::borderedProminent, [this] { requestConnection(connectMarker, "Connecting..."); })
+               ButtonStyle::borderedProminent,
+               [this] { requestConnection(protocol::connectRequestType, "Connecting..."); })
             .padding(Edges::horizontal, 30),
     };
     if (!state_.statusText.empty()) {
