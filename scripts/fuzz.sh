@@ -1,28 +1,28 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (address and undefined-behaviour sanitizers) into
-# build/fuzz and runs each for a bounded time on its checked-in corpus. New inputs go to
-# build/fuzz/corpus, crashes to build/fuzz/artifacts; the script fails when any target crashes.
+# Runs every libFuzzer target for a bounded time on its checked-in corpus. The targets are built
+# by the address flavour (clang, address and undefined-behaviour sanitizers) into build/address.
+# New inputs go to build/address/fuzz-corpus, crashes to build/address/artifacts; the script fails
+# when any target crashes.
 #   VANTREL_FUZZ_SECONDS=N   seconds per target (default 20)
 #   scripts/fuzz.sh TARGET   runs only that target (e.g. mapping_file_fuzzer)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/fuzz"
+build="$root/build/address"
 seconds=${VANTREL_FUZZ_SECONDS:-20}
 targets=(mapping_file_fuzzer monitor_state_fuzzer meter_state_fuzzer notification_fuzzer
          monitor_events_fuzzer meter_buffers_fuzzer scenario_script_fuzzer)
 [ $# -eq 0 ] || targets=("$@")
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-      -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -DVANTREL_SANITIZE=address -DVANTREL_FUZZ=ON \
-      -DVANTREL_BUILD_BENCHMARKS=OFF > /dev/null
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" > "$build/build.log" || { tail -n 40 "$build/build.log"; exit 1; }
+mkdir -p "$build"
+"$root/scripts/build.sh" address "${targets[@]}" > "$build/fuzz-build.log" 2>&1 ||
+    { tail -n 40 "$build/fuzz-build.log"; exit 1; }
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
 for target in "${targets[@]}"; do
     corpus="$root/fuzz/corpus/${target%_fuzzer}"
-    scratch="$build/corpus/${target%_fuzzer}"
+    scratch="$build/fuzz-corpus/${target%_fuzzer}"
     mkdir -p "$scratch" "$build/artifacts"
     dictionary=()
     [ ! -f "$root/fuzz/dictionaries/${target%_fuzzer}.dict" ] ||

@@ -176,8 +176,10 @@ std::string describe(const Fill& fill) {
     const auto& gradient = std::get<LinearGradient>(fill);
     std::string text =
         std::string("linearGradient(") + name(gradient.startPoint) + "->" + name(gradient.endPoint);
-    for (const Color& stop : gradient.stops)
-        text += "," + describe(stop);
+    for (const Color& stop : gradient.stops) {
+        text += ',';
+        text += describe(stop);
+    }
     return text + ")";
 }
 
