@@ -1,8 +1,6 @@
 #include "platform/audiounit/AUParameterTree.h"
 
-#include <atomic>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -27,30 +25,6 @@ std::vector<std::string> identifiers(const std::vector<std::shared_ptr<AUParamet
     for (const auto& parameter : parameters)
         result.push_back(parameter->identifier());
     return result;
-}
-
-TEST(AUParameterTree, ParameterKeepsItsDescriptionAsGiven) {
-    const auto parameter = AUParameterTree::createParameter(
-        "mode", "Mode", 7, 3, -1, kAudioUnitParameterUnit_Decibels, "steps",
-        kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable,
-        std::vector<std::string>{"a", "b"}, std::vector<AUParameterAddress>{1, 2});
-    EXPECT_EQ(parameter->identifier(), "mode");
-    EXPECT_EQ(parameter->displayName(), "Mode");
-    EXPECT_EQ(parameter->address(), 7u);
-    EXPECT_EQ(parameter->minValue(), 3); // a range above its maximum is passed through
-    EXPECT_EQ(parameter->maxValue(), -1);
-    EXPECT_EQ(parameter->unit(), kAudioUnitParameterUnit_Decibels);
-    EXPECT_EQ(parameter->unitName(), "steps");
-    EXPECT_EQ(parameter->flags(), 0xC0000000u);
-    EXPECT_THAT(*parameter->valueStrings(), ElementsAre("a", "b"));
-    EXPECT_THAT(*parameter->dependentParameters(), ElementsAre(1u, 2u));
-    EXPECT_EQ(parameter->value(), 0);
-}
-
-TEST(AUParameterTree, ValuesOutsideTheRangeAreKept) {
-    const auto parameter = makeParameter("p", 0);
-    parameter->setValue(5);
-    EXPECT_EQ(parameter->value(), 5);
 }
 
 TEST(AUParameterTree, AllParametersAreInTreeOrderDepthFirst) {
@@ -107,13 +81,14 @@ protected:
     std::vector<Recorded> calls;
 };
 
-TEST_F(ParameterObservers, EveryObserverHearsAChangeExceptTheOriginator) {
+TEST_F(ParameterObservers, EveryObserverHearsAChangeExceptTheOriginatorWhereverItIsRegistered) {
     const auto wrapper = record(*gain, "wrapper");
     record(*gain, "view");
+    const auto host = record(*tree, "host");
     gain->setValue(0.5f, wrapper, 0, AUParameterAutomationEventType::value);
-    gain->setValue(0.25f);
-    EXPECT_THAT(calls, ElementsAre(Recorded{"view", 1, 0.5f}, Recorded{"wrapper", 1, 0.25f},
-                                   Recorded{"view", 1, 0.25f}));
+    gain->setValue(0.25f, host, 0, AUParameterAutomationEventType::value);
+    EXPECT_THAT(calls, ElementsAre(Recorded{"view", 1, 0.5f}, Recorded{"host", 1, 0.5f},
+                                   Recorded{"wrapper", 1, 0.25f}, Recorded{"view", 1, 0.25f}));
 }
 
 TEST_F(ParameterObservers, AGroupOrTreeObserverHearsEveryParameterBelowIt) {
@@ -124,12 +99,6 @@ TEST_F(ParameterObservers, AGroupOrTreeObserverHearsEveryParameterBelowIt) {
     pan->setValue(0.75f);
     EXPECT_THAT(calls, ElementsAre(Recorded{"gain", 1, 0.5f}, Recorded{"group", 1, 0.5f},
                                    Recorded{"tree", 1, 0.5f}, Recorded{"tree", 2, 0.75f}));
-}
-
-TEST_F(ParameterObservers, AnOriginatorRegisteredOnTheTreeIsLeftOutToo) {
-    const auto host = record(*tree, "host");
-    gain->setValue(1, host, 0, AUParameterAutomationEventType::value);
-    EXPECT_THAT(calls, IsEmpty());
 }
 
 TEST_F(ParameterObservers, AutomationObserversHearHostTimeAndEventType) {
@@ -192,30 +161,6 @@ TEST_F(ParameterObservers, AParameterOutlivingItsTreeStillWorks) {
 TEST_F(ParameterObservers, EmptyObserversAreRefused) {
     EXPECT_THROW(gain->tokenByAddingParameterObserver({}), std::invalid_argument);
     EXPECT_THROW(gain->tokenByAddingParameterAutomationObserver({}), std::invalid_argument);
-}
-
-// Run under the thread sanitizer: registrations come and go on one thread while another thread
-// changes values and notifies.
-TEST_F(ParameterObservers, ObserversComeAndGoWhileAnotherThreadNotifies) {
-    std::atomic<int> heard{0};
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (int i = 0; i < 2000; ++i)
-            gain->setValue(static_cast<AUValue>(i));
-        done = true;
-    });
-    while (!done) {
-        const auto onTree =
-            tree->tokenByAddingParameterObserver([&](AUParameterAddress, AUValue) { ++heard; });
-        const auto onGain =
-            gain->tokenByAddingParameterObserver([&](AUParameterAddress, AUValue) { ++heard; });
-        tree->removeParameterObserver(onTree);
-        gain->removeParameterObserver(onGain);
-    }
-    writer.join();
-    const int before = heard;
-    gain->setValue(-1);
-    EXPECT_EQ(heard, before); // every registration is gone
 }
 
 } // namespace

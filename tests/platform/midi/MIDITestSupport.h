@@ -73,6 +73,13 @@ private:
     std::shared_ptr<std::vector<std::uint8_t>> received_ = std::make_shared<std::vector<std::uint8_t>>();
 };
 
+inline std::vector<MIDIEndpointRef> enumerateDestinations() {
+    std::vector<MIDIEndpointRef> all;
+    for (ItemCount i = 0; i < MIDIGetNumberOfDestinations(); ++i)
+        all.push_back(MIDIGetDestination(i));
+    return all;
+}
+
 // A packet list holding one message.
 struct OneMessage {
     explicit OneMessage(std::vector<std::uint8_t> bytes) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/ui/Layout.h"
@@ -53,20 +54,20 @@ TEST(NodeSearch, FindsNodesInRenderingOrderIncludingBackgrounds) {
     EXPECT_EQ(findNode(root, [](const Node& n) { return n.kind == NodeKind::slider; }), nullptr);
 }
 
-class SliderRange : public ::testing::TestWithParam<std::pair<double, double>> {};
+// (minimum, maximum, accepted)
+class SliderRange : public ::testing::TestWithParam<std::tuple<double, double, bool>> {};
 
-TEST_P(SliderRange, WithoutAProperRangeIsRefused) {
-    const auto [minimum, maximum] = GetParam();
-    EXPECT_THROW(slider({.minimum = minimum, .maximum = maximum}), std::invalid_argument);
+TEST_P(SliderRange, IsAcceptedOnlyWhenProper) {
+    const auto [minimum, maximum, accepted] = GetParam();
+    if (accepted)
+        EXPECT_NO_THROW(slider({.minimum = minimum, .maximum = maximum}));
+    else
+        EXPECT_THROW(slider({.minimum = minimum, .maximum = maximum}), std::invalid_argument);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ranges, SliderRange,
-                         ::testing::Values(std::pair{5.0, 1.0}, std::pair{notANumber, 1.0},
-                                           std::pair{0.0, notANumber}));
-
-TEST(Slider, WithAOnePointRangeIsAccepted) {
-    EXPECT_NO_THROW(slider({.minimum = 3, .maximum = 3}));
-}
+                         ::testing::Values(std::tuple{5.0, 1.0, false}, std::tuple{notANumber, 1.0, false},
+                                           std::tuple{0.0, notANumber, false}, std::tuple{3.0, 3.0, true}));
 
 TEST(Slider, DragBracketsItsValuesWithEditingAndHoldsThemToTheRange) {
     std::vector<std::string> events;

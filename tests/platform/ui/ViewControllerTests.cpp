@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/ui/HostingController.h"
@@ -38,17 +39,20 @@ TEST(ViewControllerLoading, MakesTheViewOnFirstAccessAndRunsViewDidLoadOnce) {
     EXPECT_EQ(controller->viewSeenWhileLoading, first);
 }
 
-TEST(ViewControllerChildren, KeepsChildrenInOrderAndMovesAChildBetweenParents) {
+using Controllers = std::vector<std::shared_ptr<ViewController>>;
+
+TEST(ViewControllerChildren, KeepTheirOrderGoToTheEndWhenAddedAgainAndMoveBetweenParents) {
     const auto first = std::make_shared<ViewController>();
     const auto second = std::make_shared<ViewController>();
     const auto a = std::make_shared<ViewController>();
     const auto b = std::make_shared<ViewController>();
     first->addChildViewController(a);
     first->addChildViewController(b);
-    EXPECT_EQ(first->childViewControllers(), (std::vector<std::shared_ptr<ViewController>>{a, b}));
+    first->addChildViewController(a);
+    EXPECT_EQ(first->childViewControllers(), (Controllers{b, a}));
 
     second->addChildViewController(a);
-    EXPECT_EQ(first->childViewControllers(), (std::vector<std::shared_ptr<ViewController>>{b}));
+    EXPECT_EQ(first->childViewControllers(), (Controllers{b}));
     EXPECT_EQ(a->parentViewController(), second.get());
 
     b->removeFromParentViewController();
@@ -57,27 +61,20 @@ TEST(ViewControllerChildren, KeepsChildrenInOrderAndMovesAChildBetweenParents) {
     b->removeFromParentViewController(); // without a parent: nothing
 }
 
-TEST(ViewControllerChildren, ReAddingTheChildTheParentHoldsMovesItToTheEnd) {
-    const auto parent = std::make_shared<ViewController>();
-    const auto a = std::make_shared<ViewController>();
-    const auto b = std::make_shared<ViewController>();
-    parent->addChildViewController(a);
-    parent->addChildViewController(b);
-    parent->addChildViewController(parent->childViewControllers().front());
-    EXPECT_EQ(parent->childViewControllers(), (std::vector<std::shared_ptr<ViewController>>{b, a}));
-}
-
-TEST(ViewControllerChildren, AChildOnlyItsParentHoldsIsReleasedAfterLeaving) {
-    const auto parent = std::make_shared<ViewController>();
+TEST(ViewControllerChildren, AreReleasedWhenTheyLeaveAndMayOutliveTheirParent) {
+    auto parent = std::make_shared<ViewController>();
     bool destroyed = false;
     {
         const auto child = std::make_shared<CountingController>();
         child->destroyed = &destroyed;
         parent->addChildViewController(child);
     }
-    const std::weak_ptr<ViewController> child = parent->childViewControllers().front();
-    child.lock()->removeFromParentViewController();
+    const auto outliving = std::make_shared<ViewController>();
+    parent->addChildViewController(outliving);
+    parent->childViewControllers().front()->removeFromParentViewController();
     EXPECT_TRUE(destroyed);
+    parent.reset();
+    EXPECT_EQ(outliving->parentViewController(), nullptr);
 }
 
 TEST(ViewControllerChildren, RefusesCyclesAndNothing) {
@@ -88,15 +85,6 @@ TEST(ViewControllerChildren, RefusesCyclesAndNothing) {
     EXPECT_THROW(child->addChildViewController(child), std::invalid_argument);
     EXPECT_THROW(child->addChildViewController(nullptr), std::invalid_argument);
     EXPECT_EQ(child->parentViewController(), parent.get());
-}
-
-TEST(ViewControllerChildren, OutlivingTheirParentLeavesThemWithoutOne) {
-    const auto child = std::make_shared<ViewController>();
-    {
-        const auto parent = std::make_shared<ViewController>();
-        parent->addChildViewController(child);
-    }
-    EXPECT_EQ(child->parentViewController(), nullptr);
 }
 
 void pin(const std::shared_ptr<PlatformView>& view, const std::shared_ptr<PlatformView>& to,
@@ -123,13 +111,40 @@ void pin(const std::shared_ptr<PlatformView>& view, const std::shared_ptr<Platfo
 const std::vector<AnchorEdge> allEdges{AnchorEdge::top, AnchorEdge::leading, AnchorEdge::trailing,
                                        AnchorEdge::bottom};
 
-TEST(LayoutConstraints, AViewPinnedOnAllFourEdgesFillsItsSuperview) {
-    const auto parent = PlatformView::make({0, 0, 340, 500});
+struct FillCase {
+    const char* name;
+    std::vector<AnchorEdge> edges;
+    bool toGrandparent;      // pinned to the superview's superview instead
+    bool stillTranslating;   // the child's autoresizing mask still turned into constraints
+    bool fills;
+};
+
+class FillsSuperview : public ::testing::TestWithParam<FillCase> {};
+
+TEST_P(FillsSuperview, OnlyWhenPinnedToItOnAllFourEdgesByConstraints) {
+    const FillCase& arrangement = GetParam();
+    const auto grandparent = PlatformView::make();
+    const auto parent = PlatformView::make();
     const auto child = PlatformView::make();
+    grandparent->addSubview(parent);
     parent->addSubview(child);
-    pin(child, parent, allEdges);
-    EXPECT_TRUE(child->fillsSuperview());
+    pin(child, arrangement.toGrandparent ? grandparent : parent, arrangement.edges);
+    child->setTranslatesAutoresizingMaskIntoConstraints(arrangement.stillTranslating);
+    EXPECT_EQ(child->fillsSuperview(), arrangement.fills);
 }
+
+using enum AnchorEdge;
+
+INSTANTIATE_TEST_SUITE_P(
+    Arrangements, FillsSuperview,
+    ::testing::Values(FillCase{"AllEdges", allEdges, false, false, true},
+                      FillCase{"NoTop", {leading, trailing, bottom}, false, false, false},
+                      FillCase{"NoLeading", {top, trailing, bottom}, false, false, false},
+                      FillCase{"NoTrailing", {top, leading, bottom}, false, false, false},
+                      FillCase{"NoBottom", {top, leading, trailing}, false, false, false},
+                      FillCase{"ToAnotherAncestor", allEdges, true, false, false},
+                      FillCase{"StillTranslatingItsMask", allEdges, false, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LayoutConstraints, PinsHeldByTheSuperviewCountAsWell) {
     const auto parent = PlatformView::make();
@@ -139,41 +154,6 @@ TEST(LayoutConstraints, PinsHeldByTheSuperviewCountAsWell) {
     pin(parent, child, allEdges);
     parent->setTranslatesAutoresizingMaskIntoConstraints(true);
     EXPECT_TRUE(child->fillsSuperview());
-}
-
-class MissingEdge : public ::testing::TestWithParam<AnchorEdge> {};
-
-TEST_P(MissingEdge, LeavesTheViewNotFillingItsSuperview) {
-    const auto parent = PlatformView::make();
-    const auto child = PlatformView::make();
-    parent->addSubview(child);
-    std::vector<AnchorEdge> edges = allEdges;
-    std::erase(edges, GetParam());
-    pin(child, parent, edges);
-    EXPECT_FALSE(child->fillsSuperview());
-}
-
-INSTANTIATE_TEST_SUITE_P(Edges, MissingEdge,
-                         ::testing::Values(AnchorEdge::top, AnchorEdge::leading, AnchorEdge::trailing,
-                                           AnchorEdge::bottom));
-
-TEST(LayoutConstraints, AViewStillTranslatingItsAutoresizingMaskDoesNotFill) {
-    const auto parent = PlatformView::make();
-    const auto child = PlatformView::make();
-    parent->addSubview(child);
-    pin(child, parent, allEdges);
-    child->setTranslatesAutoresizingMaskIntoConstraints(true);
-    EXPECT_FALSE(child->fillsSuperview());
-}
-
-TEST(LayoutConstraints, PinsToAnotherAncestorDoNotFillTheSuperview) {
-    const auto outer = PlatformView::make();
-    const auto middle = PlatformView::make();
-    const auto child = PlatformView::make();
-    outer->addSubview(middle);
-    middle->addSubview(child);
-    pin(child, outer, allEdges);
-    EXPECT_FALSE(child->fillsSuperview());
 }
 
 TEST(LayoutConstraints, RemovingAViewDeactivatesItsConstraintsToTheOldHierarchy) {
