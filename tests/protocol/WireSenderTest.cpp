@@ -7,8 +7,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/sim/SimulatedPlatform.h"
-#include "protocol/ReceiverMessageDecoder.h"
 #include "protocol/ReceiverMessages.h"
 #include "rtguard/RealtimeGuard.h"
 
@@ -67,13 +65,6 @@ TEST_F(WireSender, OneMessageIsOnePacketInOneSend) {
     EXPECT_THAT(SendSpy::received(), ElementsAreArray(heartbeat));
 }
 
-TEST_F(WireSender, AnEventReportIsTheTagThenTheEventInOneSend) {
-    EXPECT_EQ(sendEventReport(1, 2, pitchWheel, &SendSpy::send), noErr);
-    EXPECT_EQ(SendSpy::calls, 1);
-    EXPECT_THAT(SendSpy::received(),
-                ElementsAreArray({0xF0, 0x7D, 0x01, 0x11, 0x51, 0x2C, 0x78, 0xF7, 0xE0, 0x00, 0x40}));
-}
-
 TEST_F(WireSender, AMessageTooLongForTheListIsNotSent) {
     const Bytes tooLong(1024, 0x00);
     EXPECT_EQ(sendMessage(1, 2, tooLong, &SendSpy::send), std::nullopt);
@@ -87,34 +78,6 @@ TEST_F(WireSender, NeverAllocatesOrLocks) {
     sendMessage(1, 2, peak, &SendSpy::send);
     sendEventReport(1, 2, pitchWheel, &SendSpy::send);
     EXPECT_EQ(guard.violations(), 0);
-}
-
-TEST_F(WireSender, TheReceiverReadsWhatMIDISendDelivers) {
-    SimulatedPlatform sim;
-    MIDIClientRef client = 0;
-    MIDIPortRef port = 0;
-    MIDIEndpointRef destination = 0;
-    std::vector<std::string> readings;
-    ASSERT_EQ(MIDIClientCreateWithBlock("test", &client, [](const MIDINotification&) {}), noErr);
-    ASSERT_EQ(MIDIOutputPortCreate(client, "out", &port), noErr);
-    ASSERT_EQ(MIDIDestinationCreateWithBlock(client, "receiver", &destination,
-                                             [&readings](const MIDIPacketList* list, void*) {
-                                                 Bytes joined;
-                                                 const MIDIPacket* packet = list->packet;
-                                                 for (std::uint32_t i = 0; i < list->numPackets; ++i) {
-                                                     joined.insert(joined.end(), packet->data,
-                                                                   packet->data + packet->length);
-                                                     packet = MIDIPacketNext(packet);
-                                                 }
-                                                 readings.push_back(describe(decodeReceiverMessage(joined)));
-                                             }),
-              noErr);
-
-    EXPECT_EQ(sendMessage(port, destination, heartbeat, &MIDISend), noErr);
-    EXPECT_EQ(sendEventReport(port, destination, pitchWheel, &MIDISend), noErr);
-    EXPECT_EQ(sendMessage(port, destination, makePeakMeterMessage(3, 0, 1, 2), &MIDISend), noErr);
-    EXPECT_THAT(readings, ElementsAreArray({"heartbeat uid=0x12345678", "event uid=0x12345678 E0 00 40",
-                                            "peak instance=3 track=0 L=1 R=2"}));
 }
 
 } // namespace

@@ -36,18 +36,23 @@ private:
     std::shared_ptr<RunLoopTimer> timer_;
 };
 
+// Records its appearances; a leaving one takes its own view out of the window as it appears.
 class RecordingController : public ViewController {
 public:
-    RecordingController(std::vector<std::string>& events, std::string name)
-        : events_(events), name_(std::move(name)) {}
+    RecordingController(std::vector<std::string>& events, std::string name, bool leaving = false)
+        : events_(events), name_(std::move(name)), leaving_(leaving) {}
 
 protected:
-    void viewDidAppear() override { events_.push_back(name_ + " appear"); }
+    void viewDidAppear() override {
+        events_.push_back(name_ + " appear");
+        if (leaving_) view()->removeFromSuperview();
+    }
     void viewDidDisappear() override { events_.push_back(name_ + " disappear"); }
 
 private:
     std::vector<std::string>& events_;
     std::string name_;
+    bool leaving_;
 };
 
 class Hosting : public ::testing::Test {
@@ -87,30 +92,24 @@ TEST_F(Hosting, TheRootViewPollsOnlyWhileTheWindowIsOpenAndOpeningOrClosingTwice
     EXPECT_EQ(events, (std::vector<std::string>{"appear", "disappear", "appear"}));
 }
 
-TEST_F(Hosting, AViewHostedIntoAnOpenWindowAppearsAtOnceAndDisappearsWhenRemoved) {
+TEST_F(Hosting, AHostedViewAppearsWhenItEntersAnOpenWindowAndDisappearsWhenItLeaves) {
     const auto owner = std::make_shared<ViewController>();
     Window window(owner);
     window.open();
-    const auto hosted = hostIn(*owner);
+    const auto hosted = makeHosted();
+    owner->addChildViewController(hosted);
+    platform.advance(seconds(1));
+    EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(hosted->isShowing());
+
+    owner->view()->addSubview(hosted->view());
     EXPECT_EQ(events, (std::vector<std::string>{"appear"}));
     platform.advance(seconds(0.5));
-
     hosted->removeFromParentViewController();
     hosted->view()->removeFromSuperview();
     platform.advance(seconds(0.5));
     EXPECT_EQ(polling->polls, 5);
     EXPECT_EQ(events, (std::vector<std::string>{"appear", "disappear"}));
-}
-
-TEST_F(Hosting, AHostingControllerWhoseViewIsInNoWindowDoesNotAppear) {
-    const auto owner = std::make_shared<ViewController>();
-    Window window(owner);
-    window.open();
-    const auto hosted = makeHosted();
-    owner->addChildViewController(hosted); // its view never added to the owner's
-    platform.advance(seconds(1));
-    EXPECT_TRUE(events.empty());
-    EXPECT_FALSE(hosted->isShowing());
 }
 
 TEST_F(Hosting, ReleasingAShownHostingControllerEndsItsViewsShowing) {
@@ -125,38 +124,19 @@ TEST_F(Hosting, ReleasingAShownHostingControllerEndsItsViewsShowing) {
     EXPECT_EQ(events, (std::vector<std::string>{"appear", "disappear"}));
 }
 
-TEST_F(Hosting, ControllersAppearOuterFirst) {
+TEST_F(Hosting, ControllersAppearOuterFirstAndOneLeavingWhileAppearingLeavesTheRestShowing) {
     const auto outer = std::make_shared<RecordingController>(events, "outer");
-    const auto inner = std::make_shared<RecordingController>(events, "inner");
-    outer->addChildViewController(inner);
-    outer->view()->addSubview(inner->view());
+    const auto leaving = std::make_shared<RecordingController>(events, "leaving", true);
+    outer->addChildViewController(leaving);
+    outer->view()->addSubview(leaving->view());
+    const auto hosted = hostIn(*outer);
     Window window(outer);
     window.open();
-    window.close();
-    EXPECT_EQ(events, (std::vector<std::string>{"outer appear", "inner appear", "outer disappear",
-                                                "inner disappear"}));
-}
-
-// A controller that takes its own view out of the window as soon as it appears.
-class LeavingController : public ViewController {
-protected:
-    void viewDidAppear() override { view()->removeFromSuperview(); }
-};
-
-TEST_F(Hosting, AViewTakenAwayWhileAppearingLeavesTheRestShowing) {
-    const auto owner = std::make_shared<ViewController>();
-    const auto leaving = std::make_shared<LeavingController>();
-    owner->view()->addSubview(leaving->view());
-    const auto hosted = hostIn(*owner);
-    Window window(owner);
-    window.open();
     EXPECT_FALSE(leaving->view()->isInWindow());
-    EXPECT_EQ(owner->view()->subviews().size(), 1u);
     EXPECT_TRUE(hosted->isShowing());
-}
-
-TEST_F(Hosting, AWindowNeedsAController) {
-    EXPECT_THROW(Window(nullptr), std::invalid_argument);
+    window.close();
+    EXPECT_EQ(events, (std::vector<std::string>{"outer appear", "leaving appear", "leaving disappear", "appear",
+                                                "outer disappear", "disappear"}));
 }
 
 } // namespace

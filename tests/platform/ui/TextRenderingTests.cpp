@@ -12,28 +12,6 @@ namespace {
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
-// The scenario traces show the plug-in views' other nodes; no plug-in view shows a slider there.
-TEST(TextRendering, ASliderShowsItsValueRangeLabelsAndIdentifier) {
-    const Node node = vStack(Alignment::center, std::nullopt,
-                             {
-                                 slider({.value = {[] { return 3.5; }, [](double) {}},
-                                         .minimum = -24,
-                                         .maximum = 24,
-                                         .minimumValueLabel = "-24.00",
-                                         .maximumValueLabel = "24.00"})
-                                     .accessibilityIdentifier("Input Level"),
-                                 text("Level: 3.50"),
-                             })
-                          .padding();
-    EXPECT_EQ(renderLines(node),
-              (std::vector<std::string>{
-                  "vStack alignment=center padding=default",
-                  R"(  slider value=3.5 range=-24...24 minimumValueLabel="-24.00" maximumValueLabel="24.00" )"
-                  R"(accessibilityIdentifier="Input Level")",
-                  R"(  text "Level: 3.50")",
-              }));
-}
-
 TEST(TextRendering, ShowsInvalidUtf8ReplacedAndBothKindsOfPadding) {
     EXPECT_EQ(renderLines(text("a\xff")), std::vector<std::string>{"text \"a\xEF\xBF\xBD\""});
     EXPECT_EQ(renderLines(spacer().padding().padding(Edges::top, 2)),
