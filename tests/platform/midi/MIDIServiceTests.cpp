@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "MIDITestSupport.h"
-#include "rtguard/RealtimeGuard.h"
 
 using namespace midi_test;
 
@@ -139,39 +138,6 @@ TEST_F(MIDISendTest, ADestinationMayDisposeOfItselfWhileReceiving) {
     EXPECT_EQ(send(self), noErr);
     EXPECT_EQ(send(self), kMIDIUnknownEndpoint);
     EXPECT_EQ(calls, 1);
-}
-
-TEST_F(MIDISendTest, NotifyBlocksMayCallBackIntoTheService) {
-    MIDIClientRef client = 0;
-    ItemCount seenCount = 0;
-    ASSERT_EQ(
-        MIDIClientCreateWithBlock(
-            "searcher", &client, [&](const MIDINotification&) { seenCount = MIDIGetNumberOfDestinations(); }),
-        noErr);
-    sim.midi().postNotification(kMIDIMsgSetupChanged);
-    sim.runDue();
-    EXPECT_EQ(seenCount, 1u);
-}
-
-TEST_F(MIDISendTest, ASendNeitherAllocatesNorFrees) {
-    if (!platform_test::RealtimeGuard::available()) GTEST_SKIP() << "allocator is replaced by the sanitizer";
-    int calls = 0;
-    MIDIEndpointRef quiet = 0;
-    ASSERT_EQ(MIDIDestinationCreateWithBlock(owner.ref, "quiet", &quiet,
-                                             [&calls](const MIDIPacketList*, void*) { ++calls; }),
-              noErr);
-    long allocations = -1, frees = -1;
-    OSStatus status = -1;
-    {
-        platform_test::RealtimeGuard guard;
-        status = send(quiet);
-        allocations = guard.allocations();
-        frees = guard.frees();
-    }
-    EXPECT_EQ(status, noErr);
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(allocations, 0);
-    EXPECT_EQ(frees, 0);
 }
 
 } // namespace

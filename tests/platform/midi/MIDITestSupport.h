@@ -1,5 +1,5 @@
 #pragma once
-// A receiver-side destination and a recording client for the MIDI tests.
+// A recording client, a recording destination and a one-message packet list for the MIDI tests.
 
 #include <cstdint>
 #include <memory>
@@ -22,21 +22,17 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 
-inline void PrintTo(const Seen& seen, std::ostream* out) {
-    *out << "{" << seen.messageID << ", " << seen.child << "}";
-}
-
 class RecordingClient {
 public:
     explicit RecordingClient(const std::string& name = "client") {
         EXPECT_EQ(MIDIClientCreateWithBlock(
                       name, &ref,
                       [seen = seen_](const MIDINotification& notification) {
-                          const bool carriesObject = notification.messageID == kMIDIMsgObjectAdded ||
-                                                     notification.messageID == kMIDIMsgObjectRemoved;
+                          const bool addOrRemove = notification.messageID == kMIDIMsgObjectAdded ||
+                                                   notification.messageID == kMIDIMsgObjectRemoved;
                           seen->push_back(
                               {notification.messageID,
-                               carriesObject
+                               addOrRemove
                                    ? static_cast<const MIDIObjectAddRemoveNotification&>(notification).child
                                    : 0});
                       }),
@@ -83,8 +79,9 @@ inline std::vector<MIDIEndpointRef> enumerateDestinations() {
 // A packet list holding one message.
 struct OneMessage {
     explicit OneMessage(std::vector<std::uint8_t> bytes) {
-        MIDIPacket* packet = MIDIPacketListInit(&list());
-        EXPECT_NE(MIDIPacketListAdd(&list(), sizeof buffer, packet, 0, bytes.size(), bytes.data()), nullptr);
+        EXPECT_NE(MIDIPacketListAdd(&list(), sizeof buffer, MIDIPacketListInit(&list()), 0, bytes.size(),
+                                    bytes.data()),
+                  nullptr);
     }
     MIDIPacketList& list() { return *reinterpret_cast<MIDIPacketList*>(buffer); }
 

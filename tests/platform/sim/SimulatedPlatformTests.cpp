@@ -27,19 +27,6 @@ TEST(SimulatedPlatformTest, NestedPlatformsPutTheOuterOneBack) {
     EXPECT_EQ(outer.log().texts(LogKind::systemLog), std::vector<std::string>{"outer"});
 }
 
-TEST(SimulatedPlatformTest, TheApplicationSupportDirectoryIsFreshAndGoesAway) {
-    std::filesystem::path directory;
-    {
-        SimulatedPlatform sim;
-        ASSERT_TRUE(sim.applicationSupportDirectory());
-        directory = *sim.applicationSupportDirectory();
-        EXPECT_TRUE(std::filesystem::is_directory(directory));
-        EXPECT_TRUE(std::filesystem::is_empty(directory));
-        std::filesystem::create_directories(directory / "Tolvane");
-    }
-    EXPECT_FALSE(std::filesystem::exists(directory));
-}
-
 // Disposes of its MIDI client and logs when it goes, as a plug-in instance does.
 class Instance {
 public:

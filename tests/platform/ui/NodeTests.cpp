@@ -14,30 +14,6 @@ namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
-TEST(NodeModifiers, GivenTwiceCombinePaddingsAddingFramesKeepingBothAndOpacitiesMultiplying) {
-    const Node padded = text("x").padding(Edges::horizontal, 10).padding(Edges::all, 2).padding(Edges::top, 1);
-    EXPECT_EQ(padded.modifiers.padding.insets, (EdgeInsets{.top = 3, .leading = 12, .bottom = 2, .trailing = 12}));
-    EXPECT_FALSE(padded.modifiers.padding.platformDefault);
-    const Node framed = spacer().frame({.maxWidth = 80}).frame({.height = 12, .alignment = Alignment::leading});
-    EXPECT_EQ(framed.modifiers.frame, (Frame{.height = 12, .maxWidth = 80, .alignment = Alignment::leading}));
-    EXPECT_DOUBLE_EQ(Color::white().opacity(0.15).opacity(0.5).alpha, 0.075);
-}
-
-TEST(NodeSearch, FindsNodesInRenderingOrderIncludingBackgrounds) {
-    const Node root = vStack(Alignment::center, 0,
-                             {
-                                 text("a").background(text("behind")),
-                                 hStack(Alignment::center, 0, {text("b")}),
-                                 button(text("c"), ButtonStyle::plain, [] {}),
-                             });
-    std::vector<std::string> texts;
-    for (const Node* node : findNodes(root, [](const Node& n) { return n.kind == NodeKind::text; })) {
-        texts.push_back(node->text);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"a", "behind", "b", "c"}));
-    EXPECT_EQ(findNode(root, [](const Node& n) { return n.kind == NodeKind::slider; }), nullptr);
-}
-
 // (minimum, maximum, accepted)
 class SliderRange : public ::testing::TestWithParam<std::tuple<double, double, bool>> {};
 
