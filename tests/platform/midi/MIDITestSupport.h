@@ -22,20 +22,19 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 
+inline Seen seenOf(const MIDINotification& notification) {
+    const bool addOrRemove =
+        notification.messageID == kMIDIMsgObjectAdded || notification.messageID == kMIDIMsgObjectRemoved;
+    return {notification.messageID,
+            addOrRemove ? static_cast<const MIDIObjectAddRemoveNotification&>(notification).child : 0};
+}
+
 class RecordingClient {
 public:
     explicit RecordingClient(const std::string& name = "client") {
+        const auto seen = seen_;
         EXPECT_EQ(MIDIClientCreateWithBlock(
-                      name, &ref,
-                      [seen = seen_](const MIDINotification& notification) {
-                          const bool addOrRemove = notification.messageID == kMIDIMsgObjectAdded ||
-                                                   notification.messageID == kMIDIMsgObjectRemoved;
-                          seen->push_back(
-                              {notification.messageID,
-                               addOrRemove
-                                   ? static_cast<const MIDIObjectAddRemoveNotification&>(notification).child
-                                   : 0});
-                      }),
+                      name, &ref, [seen](const MIDINotification& n) { seen->push_back(seenOf(n)); }),
                   noErr);
     }
     const std::vector<Seen>& seen() const { return *seen_; }
@@ -46,19 +45,20 @@ private:
     std::shared_ptr<std::vector<Seen>> seen_ = std::make_shared<std::vector<Seen>>();
 };
 
+inline void appendPackets(std::vector<std::uint8_t>& bytes, const MIDIPacketList* list) {
+    const MIDIPacket* packet = list->packet;
+    for (std::uint32_t i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet))
+        bytes.insert(bytes.end(), packet->data, packet->data + packet->length);
+}
+
 // A destination that keeps every byte it receives.
 class Receiver {
 public:
     Receiver(MIDIClientRef client, const std::string& name) {
-        EXPECT_EQ(MIDIDestinationCreateWithBlock(client, name, &endpoint,
-                                                 [received = received_](const MIDIPacketList* list, void*) {
-                                                     const MIDIPacket* packet = list->packet;
-                                                     for (std::uint32_t i = 0; i < list->numPackets; ++i) {
-                                                         received->insert(received->end(), packet->data,
-                                                                          packet->data + packet->length);
-                                                         packet = MIDIPacketNext(packet);
-                                                     }
-                                                 }),
+        const auto received = received_;
+        EXPECT_EQ(MIDIDestinationCreateWithBlock(
+                      client, name, &endpoint,
+                      [received](const MIDIPacketList* list, void*) { appendPackets(*received, list); }),
                   noErr);
     }
     const std::vector<std::uint8_t>& received() const { return *received_; }

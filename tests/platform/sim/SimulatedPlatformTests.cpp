@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/log/Logger.h"
@@ -11,21 +10,6 @@
 using namespace platform;
 
 namespace {
-
-TEST(SimulatedPlatformTest, NestedPlatformsPutTheOuterOneBack) {
-    SimulatedPlatform outer;
-    ASSERT_EQ(&Platform::current(), &outer.platform());
-    {
-        SimulatedPlatform inner;
-        EXPECT_EQ(&Platform::current(), &inner.platform());
-        EXPECT_EQ(Platform::current().midi, &inner.midi());
-        NSLog("inner");
-        EXPECT_NE(inner.applicationSupportDirectory(), outer.applicationSupportDirectory());
-    }
-    EXPECT_EQ(&Platform::current(), &outer.platform());
-    NSLog("outer");
-    EXPECT_EQ(outer.log().texts(LogKind::systemLog), std::vector<std::string>{"outer"});
-}
 
 // Disposes of its MIDI client and logs when it goes, as a plug-in instance does.
 class Instance {
@@ -41,15 +25,17 @@ private:
     MIDIClientRef client_ = 0;
 };
 
-TEST(SimulatedPlatformTest, QueuedWorkIsDroppedWhileTheServicesItUsesStillExist) {
+TEST(SimulatedPlatformTest, AnInnerPlatformDropsItsQueuedWorkWhileItsServicesStillExistAndPutsTheOuterBack) {
     SimulatedPlatform outer;
     {
         SimulatedPlatform sim;
+        EXPECT_EQ(Platform::current().midi, &sim.midi());
         auto instance = std::make_shared<Instance>();
         DispatchQueue::main().asyncAfter(seconds(5), [instance] {});
         instance.reset();
         sim.midi().postNotification(kMIDIMsgSetupChanged);
     }
+    EXPECT_EQ(&Platform::current(), &outer.platform());
     EXPECT_TRUE(outer.log().records().empty());
     EXPECT_EQ(outer.executor().pendingCount(), 0u);
 }

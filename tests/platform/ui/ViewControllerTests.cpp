@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/SimulatedPlatform.h"
 #include "platform/ui/HostingController.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -83,6 +84,69 @@ TEST(ViewHierarchies, RefuseCyclesAndNothingAndStayAsTheyWere) {
 
     EXPECT_THROW(HostingController(nullptr), std::invalid_argument);
     EXPECT_THROW(Window(nullptr), std::invalid_argument);
+}
+
+// Records its appearances; a leaving one takes its own view out of the window as it appears.
+class RecordingController : public ViewController {
+public:
+    RecordingController(std::vector<std::string>& events, std::string name, bool leaving = false)
+        : events_(events), name_(std::move(name)), leaving_(leaving) {}
+
+protected:
+    void viewDidAppear() override {
+        events_.push_back(name_ + " appear");
+        if (leaving_) view()->removeFromSuperview();
+    }
+    void viewDidDisappear() override { events_.push_back(name_ + " disappear"); }
+
+private:
+    std::vector<std::string>& events_;
+    std::string name_;
+    bool leaving_;
+};
+
+class RecordingView : public View {
+public:
+    explicit RecordingView(std::vector<std::string>& events) : events_(events) {}
+    Node body() override { return spacer(); }
+    void onAppear() override { events_.push_back("view appear"); }
+    void onDisappear() override { events_.push_back("view disappear"); }
+
+private:
+    std::vector<std::string>& events_;
+};
+
+class Appearance : public ::testing::Test {
+protected:
+    platform::SimulatedPlatform sim;
+    std::vector<std::string> events;
+    std::shared_ptr<HostingController> hosted =
+        std::make_shared<HostingController>(std::make_shared<RecordingView>(events));
+};
+
+TEST_F(Appearance, ControllersAppearOuterFirstAndOneLeavingWhileAppearingLeavesTheRestShowing) {
+    const auto outer = std::make_shared<RecordingController>(events, "outer");
+    const auto leaving = std::make_shared<RecordingController>(events, "leaving", true);
+    outer->addChildViewController(leaving);
+    outer->view()->addSubview(leaving->view());
+    outer->addChildViewController(hosted);
+    outer->view()->addSubview(hosted->view());
+    Window window(outer);
+    window.open();
+    EXPECT_FALSE(leaving->view()->isInWindow());
+    EXPECT_TRUE(hosted->isShowing());
+    window.close();
+    EXPECT_EQ(events, (std::vector<std::string>{"outer appear", "leaving appear", "leaving disappear",
+                                                "view appear", "outer disappear", "view disappear"}));
+}
+
+TEST_F(Appearance, ReleasingAShownHostingControllerEndsItsViewsShowing) {
+    const auto owner = std::make_shared<ViewController>();
+    Window window(owner);
+    window.open();
+    owner->view()->addSubview(hosted->view()); // its view stays, the controller goes
+    hosted.reset();
+    EXPECT_EQ(events, (std::vector<std::string>{"view appear", "view disappear"}));
 }
 
 void pin(const std::shared_ptr<PlatformView>& view, const std::shared_ptr<PlatformView>& to,
