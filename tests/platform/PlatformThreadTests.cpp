@@ -204,7 +204,8 @@ TEST(LivePlatform, RunsWorkOnRealThreadsPrintsToStandardOutputAndLogsToStandardE
     EXPECT_TRUE(ranInTime);
     EXPECT_EQ(&Platform::current(), &outer.platform());
     EXPECT_EQ(output, "Param was set 60.0\n");
-    EXPECT_TRUE(std::regex_match(errors, std::regex("[0-9]+\\.[0-9]{3} syslog \\[Vantrel\\] hello\n"))) << errors;
+    EXPECT_TRUE(std::regex_match(errors, std::regex("[0-9]+\\.[0-9]{3} syslog \\[Vantrel\\] hello\n")))
+        << errors;
 }
 
 TEST(NotificationCenterRace, PostingFromManyThreadsLosesNothing) {
@@ -247,7 +248,8 @@ TEST(MIDISendRace, SendsRaceSafelyWithDestinationsComingAndGoing) {
     long churned = 0;
     for (; (churned < 200 || sends < 200) && std::chrono::steady_clock::now() < deadline; ++churned) {
         MIDIEndpointRef endpoint = 0;
-        ASSERT_EQ(MIDIDestinationCreateWithBlock(client.ref, "churn", &endpoint, [](const MIDIPacketList*, void*) {}),
+        ASSERT_EQ(MIDIDestinationCreateWithBlock(client.ref, "churn", &endpoint,
+                                                 [](const MIDIPacketList*, void*) {}),
                   noErr);
         ASSERT_EQ(MIDIEndpointDispose(endpoint), noErr);
     }
@@ -258,9 +260,9 @@ TEST(MIDISendRace, SendsRaceSafelyWithDestinationsComingAndGoing) {
 }
 
 TEST(AUParameterRace, ObserversComeAndGoWhileAnotherThreadNotifies) {
-    const auto gain = AUParameterTree::createParameter("gain", "Gain", 1, 0, 1, kAudioUnitParameterUnit_Generic,
-                                                       std::nullopt, kAudioUnitParameterFlag_IsWritable,
-                                                       std::nullopt, std::nullopt);
+    const auto gain = AUParameterTree::createParameter(
+        "gain", "Gain", 1, 0, 1, kAudioUnitParameterUnit_Generic, std::nullopt,
+        kAudioUnitParameterFlag_IsWritable, std::nullopt, std::nullopt);
     const auto tree = AUParameterTree::createTree({AUParameterTree::createGroup("global", "Global", {gain})});
     std::atomic<int> heard{0};
     std::atomic<long> rounds{0};
@@ -272,8 +274,10 @@ TEST(AUParameterRace, ObserversComeAndGoWhileAnotherThreadNotifies) {
         done = true;
     });
     while (!done) {
-        const auto onTree = tree->tokenByAddingParameterObserver([&](AUParameterAddress, AUValue) { ++heard; });
-        const auto onGain = gain->tokenByAddingParameterObserver([&](AUParameterAddress, AUValue) { ++heard; });
+        const auto onTree =
+            tree->tokenByAddingParameterObserver([&](AUParameterAddress, AUValue) { ++heard; });
+        const auto onGain =
+            gain->tokenByAddingParameterObserver([&](AUParameterAddress, AUValue) { ++heard; });
         tree->removeParameterObserver(onTree);
         gain->removeParameterObserver(onGain);
         ++rounds;

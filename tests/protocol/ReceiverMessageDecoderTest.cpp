@@ -21,9 +21,9 @@ using ::testing::IsEmpty;
 TEST(MonitorMessages, DecodeToTheirKindUidAndEventAndKeepTheirBytes) {
     for (const std::uint32_t uid : {1u, 0x80000000u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(uid);
-        for (const auto& [type, kind] : {std::pair{heartbeatType, Kind::heartbeat},
-                                         std::pair{connectRequestType, Kind::connectRequest},
-                                         std::pair{disconnectRequestType, Kind::disconnectRequest}}) {
+        for (const auto& [type, kind] :
+             {std::pair{heartbeatType, Kind::heartbeat}, std::pair{connectRequestType, Kind::connectRequest},
+              std::pair{disconnectRequestType, Kind::disconnectRequest}}) {
             const MonitorMessage wire = makeMonitorMessage(uid, type);
             const ReceiverMessage message = decodeReceiverMessage(wire);
             EXPECT_EQ(message.kind, kind);
@@ -33,7 +33,8 @@ TEST(MonitorMessages, DecodeToTheirKindUidAndEventAndKeepTheirBytes) {
         }
         // Event reports of every length the monitor forwards.
         for (const Bytes& event : {Bytes{0xB0, 0x07, 0x64}, Bytes{0xD5, 0x30}, Bytes{0xF8}}) {
-            const EventReportBytes wire = makeEventReportBytes({makeInstanceTag(uid), *makeEventBytes(event)});
+            const EventReportBytes wire =
+                makeEventReportBytes({makeInstanceTag(uid), *makeEventBytes(event)});
             const ReceiverMessage message = decodeReceiverMessage(wire.bytes());
             EXPECT_EQ(message.kind, Kind::eventReport);
             EXPECT_EQ(message.uid, uid);

@@ -63,8 +63,9 @@ struct Heard {
 class ParameterObservers : public ::testing::Test {
 protected:
     AUParameterObserverToken record(AUParameterNode& node, std::string who) {
-        return node.tokenByAddingParameterObserver(
-            [this, who](AUParameterAddress address, AUValue value) { heard.push_back({who, address, value}); });
+        return node.tokenByAddingParameterObserver([this, who](AUParameterAddress address, AUValue value) {
+            heard.push_back({who, address, value});
+        });
     }
 
     std::shared_ptr<AUParameter> gain = makeParameter("gain", 1);
@@ -81,8 +82,9 @@ TEST_F(ParameterObservers, EveryObserverAtOrAboveTheParameterHearsItExceptTheOri
     gain->setValue(0.5f, wrapper, 0, AUParameterAutomationEventType::value);
     gain->setValue(0.25f, host, 0, AUParameterAutomationEventType::value);
     pan->setValue(0.75f);
-    EXPECT_THAT(heard, ElementsAre(Heard{"group", 1, 0.5f}, Heard{"host", 1, 0.5f}, Heard{"wrapper", 1, 0.25f},
-                                   Heard{"group", 1, 0.25f}, Heard{"host", 2, 0.75f}));
+    EXPECT_THAT(heard,
+                ElementsAre(Heard{"group", 1, 0.5f}, Heard{"host", 1, 0.5f}, Heard{"wrapper", 1, 0.25f},
+                            Heard{"group", 1, 0.25f}, Heard{"host", 2, 0.75f}));
 }
 
 TEST_F(ParameterObservers, RemovalTakesOnlyTheTokensOwnRegistrationAndEmptyObserversAreRefused) {
@@ -132,14 +134,18 @@ class AudioUnitTest : public ::testing::Test {
 protected:
     AudioUnitTest() {
         unit->setParameterTree(AUParameterTree::createTree(
-            {AUParameterTree::createGroup("global", "Global", {makeParameter("gain", 0), makeParameter("note", 1)}),
+            {AUParameterTree::createGroup("global", "Global",
+                                          {makeParameter("gain", 0), makeParameter("note", 1)}),
              makeParameter("pan", 7)}));
     }
-    AUParameter& parameter(AUParameterAddress address) { return *unit->parameterTree()->parameterWithAddress(address); }
+    AUParameter& parameter(AUParameterAddress address) {
+        return *unit->parameterTree()->parameterWithAddress(address);
+    }
 
     SimulatedPlatform sim;
     std::shared_ptr<PlugIn> unit = std::make_shared<PlugIn>(
-        AudioComponentDescription{kAudioUnitType_Effect, fourCharCode("tvam"), fourCharCode("Tlvn"), 0, 0}, 0);
+        AudioComponentDescription{kAudioUnitType_Effect, fourCharCode("tvam"), fourCharCode("Tlvn"), 0, 0},
+        0);
 };
 
 TEST_F(AudioUnitTest, RestoringSkipsWhatIsNotANumberAndUnknownAddresses) {
@@ -154,8 +160,8 @@ TEST_F(AudioUnitTest, RestoringTellsAllParameterValuesObserversButNoParameterObs
     std::vector<AUValue> heardByParameter, seenByObservation;
     unit->parameterTree()->tokenByAddingParameterObserver(
         [&](AUParameterAddress, AUValue value) { heardByParameter.push_back(value); });
-    const auto observation =
-        unit->observeAllParameterValues([&](AUAudioUnit&) { seenByObservation.push_back(parameter(1).value()); });
+    const auto observation = unit->observeAllParameterValues(
+        [&](AUAudioUnit&) { seenByObservation.push_back(parameter(1).value()); });
     unit->setFullState(std::nullopt);
     unit->setFullState(Dictionary{{"data", {{"1", 64}}}});
     EXPECT_THAT(seenByObservation, ElementsAre(64));

@@ -43,17 +43,14 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PacketSize,
                                            std::pair<std::size_t, bool>{room + 1, false},
                                            std::pair<std::size_t, bool>{1024, false}));
 
-TEST_F(MIDIPacketListTest, AddingUntilFullKeepsWhatFitsAlignedInsideTheBuffer) {
+TEST_F(MIDIPacketListTest, PacketsAddedUntilFullStayAlignedInsideTheBuffer) {
     const std::uint8_t note[] = {0x90, 0x3C, 0x64};
     MIDIPacket* packet = MIDIPacketListInit(list());
-    std::uint32_t added = 0;
     while (MIDIPacket* next = MIDIPacketListAdd(list(), sizeof buffer, packet, 0, sizeof note, note)) {
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(next) % alignof(MIDIPacket), 0u);
         packet = next;
-        ++added;
     }
-    EXPECT_EQ(list()->numPackets, added);
-    EXPECT_GT(added, 50u);
+    EXPECT_GT(list()->numPackets, 50u);
     EXPECT_LE(packet->data + sizeof note, buffer + sizeof buffer);
 }
 

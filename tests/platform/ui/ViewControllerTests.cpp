@@ -153,7 +153,8 @@ void pin(const std::shared_ptr<PlatformView>& view, const std::shared_ptr<Platfo
          const std::vector<AnchorEdge>& edges) {
     view->setTranslatesAutoresizingMaskIntoConstraints(false);
     for (const AnchorEdge edge : edges) {
-        if (edge == AnchorEdge::top) view->topAnchor().constraintEqualToAnchor(to->topAnchor())->setActive(true);
+        if (edge == AnchorEdge::top)
+            view->topAnchor().constraintEqualToAnchor(to->topAnchor())->setActive(true);
         if (edge == AnchorEdge::bottom)
             view->bottomAnchor().constraintEqualToAnchor(to->bottomAnchor())->setActive(true);
         if (edge == AnchorEdge::leading)
