@@ -31,14 +31,37 @@ using midi_test::RecordingClient;
 
 namespace {
 
+// The bound on every real-thread wait, so that a hang fails instead of blocking the run.
+class Deadline {
+public:
+    bool passed() const { return std::chrono::steady_clock::now() > at_; }
+
+private:
+    std::chrono::steady_clock::time_point at_ = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+};
+
 // Spins until `done` holds; false when the deadline passes first.
 bool waitUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const Deadline deadline;
     while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (deadline.passed()) return false;
         std::this_thread::yield();
     }
     return true;
+}
+
+// Runs `work(index)` on `count` threads that start together, and joins them.
+void onThreads(int count, const std::function<void(int)>& work) {
+    std::latch start(count);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < count; ++t) {
+        threads.emplace_back([&, t] {
+            start.arrive_and_wait();
+            work(t);
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
 }
 
 // True once everything queued on `queue` before this call has run.
@@ -65,8 +88,8 @@ TEST(Published, ReadersSeeWholeValuesWhileTheWriterReplacesThem) {
             }
         });
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    for (int size = 1; (size <= 2000 || reads < 2000) && std::chrono::steady_clock::now() < deadline; ++size)
+    const Deadline deadline;
+    for (int size = 1; (size <= 2000 || reads < 2000) && !deadline.passed(); ++size)
         list.publish(std::vector<int>(size % 17, size % 17));
     done = true;
     for (auto& reader : readers)
@@ -78,19 +101,12 @@ TEST(Published, ReadersSeeWholeValuesWhileTheWriterReplacesThem) {
 TEST(UnfairLock, ExcludesAcrossThreads) {
     UnfairLock lock;
     long counter = 0;
-    std::latch start(4);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&] {
-            start.arrive_and_wait();
-            for (int i = 0; i < 20000; ++i) {
-                UnfairLockGuard guard(lock);
-                ++counter;
-            }
-        });
-    }
-    for (auto& thread : threads)
-        thread.join();
+    onThreads(4, [&](int) {
+        for (int i = 0; i < 20000; ++i) {
+            UnfairLockGuard guard(lock);
+            ++counter;
+        }
+    });
     EXPECT_EQ(counter, 80000);
 }
 
@@ -104,20 +120,13 @@ protected:
 TEST_F(ThreadedDispatch, SerialQueueRunsWorkFromManyThreadsOneAtATimeInOrder) {
     int unguarded = 0; // only the serial queue touches it
     std::vector<int> perThreadOrder[4];
-    std::latch start(4);
-    std::vector<std::thread> posters;
-    for (int t = 0; t < 4; ++t) {
-        posters.emplace_back([&, t] {
-            start.arrive_and_wait();
-            for (int i = 0; i < 200; ++i)
-                utility().async([&, t, i] {
-                    ++unguarded;
-                    perThreadOrder[t].push_back(i);
-                });
-        });
-    }
-    for (auto& poster : posters)
-        poster.join();
+    onThreads(4, [&](int t) {
+        for (int i = 0; i < 200; ++i)
+            utility().async([&, t, i] {
+                ++unguarded;
+                perThreadOrder[t].push_back(i);
+            });
+    });
     ASSERT_TRUE(drained(utility()));
     EXPECT_EQ(unguarded, 800);
     for (const auto& order : perThreadOrder) {
@@ -213,17 +222,10 @@ TEST(NotificationCenterRace, PostingFromManyThreadsLosesNothing) {
     NotificationCenter& center = NotificationCenter::defaultCenter();
     std::atomic<int> delivered{0};
     center.addObserver("", DispatchQueue::main(), [&](const Notification&) { ++delivered; });
-    std::latch start(4);
-    std::vector<std::thread> posters;
-    for (int t = 0; t < 4; ++t) {
-        posters.emplace_back([&] {
-            start.arrive_and_wait();
-            for (int i = 0; i < 100; ++i)
-                center.post("x", Dictionary{{"i", i}});
-        });
-    }
-    for (auto& poster : posters)
-        poster.join();
+    onThreads(4, [&](int) {
+        for (int i = 0; i < 100; ++i)
+            center.post("x", Dictionary{{"i", i}});
+    });
     sim.runDue();
     EXPECT_EQ(delivered, 400);
 }
@@ -244,9 +246,8 @@ TEST(MIDISendRace, SendsRaceSafelyWithDestinationsComingAndGoing) {
             ++sends;
         }
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    long churned = 0;
-    for (; (churned < 200 || sends < 200) && std::chrono::steady_clock::now() < deadline; ++churned) {
+    const Deadline deadline;
+    for (long churned = 0; (churned < 200 || sends < 200) && !deadline.passed(); ++churned) {
         MIDIEndpointRef endpoint = 0;
         ASSERT_EQ(MIDIDestinationCreateWithBlock(client.ref, "churn", &endpoint,
                                                  [](const MIDIPacketList*, void*) {}),
@@ -268,8 +269,8 @@ TEST(AUParameterRace, ObserversComeAndGoWhileAnotherThreadNotifies) {
     std::atomic<long> rounds{0};
     std::atomic<bool> done{false};
     std::thread writer([&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        for (int i = 0; (i < 2000 || rounds < 200) && std::chrono::steady_clock::now() < deadline; ++i)
+        const Deadline deadline;
+        for (int i = 0; (i < 2000 || rounds < 200) && !deadline.passed(); ++i)
             gain->setValue(static_cast<AUValue>(i));
         done = true;
     });
