@@ -14,23 +14,6 @@ using namespace platform::ui;
 
 namespace {
 
-class CountingController : public ViewController {
-public:
-    int loads = 0;
-    PlatformView* viewSeenWhileLoading = nullptr;
-    bool* destroyed = nullptr;
-
-    ~CountingController() override {
-        if (destroyed != nullptr) *destroyed = true;
-    }
-
-protected:
-    void viewDidLoad() override {
-        ++loads;
-        viewSeenWhileLoading = view().get();
-    }
-};
-
 using Controllers = std::vector<std::shared_ptr<ViewController>>;
 
 TEST(ViewController, ChildrenKeepTheirOrderGoToTheEndWhenAddedAgainAndMoveBetweenParents) {
@@ -53,16 +36,14 @@ TEST(ViewController, ChildrenKeepTheirOrderGoToTheEndWhenAddedAgainAndMoveBetwee
 
 TEST(ViewController, ChildrenAreReleasedWhenTheyLeaveAndMayOutliveTheirParent) {
     auto parent = std::make_shared<ViewController>();
-    bool destroyed = false;
-    {
-        const auto child = std::make_shared<CountingController>();
-        child->destroyed = &destroyed;
-        parent->addChildViewController(child);
-    }
+    auto child = std::make_shared<ViewController>();
+    const std::weak_ptr<ViewController> leaving = child;
+    parent->addChildViewController(child);
+    child.reset();
     const auto outliving = std::make_shared<ViewController>();
     parent->addChildViewController(outliving);
-    parent->childViewControllers().front()->removeFromParentViewController();
-    EXPECT_TRUE(destroyed);
+    leaving.lock()->removeFromParentViewController();
+    EXPECT_TRUE(leaving.expired());
     parent.reset();
     EXPECT_EQ(outliving->parentViewController(), nullptr);
 }
