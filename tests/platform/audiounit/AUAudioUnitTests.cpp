@@ -14,7 +14,6 @@ namespace platform {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 std::shared_ptr<AUParameter> makeParameter(const std::string& identifier, AUParameterAddress address) {
     return AUParameterTree::createParameter(identifier, identifier, address, 0, 127,
@@ -154,18 +153,6 @@ TEST_F(AudioUnitTest, RestoringSkipsWhatIsNotANumberAndUnknownAddresses) {
     unit->setFullState(Dictionary{{"data", {{"0", "5"}, {"1", true}, {"99", 4}}}});
     EXPECT_EQ(parameter(0).value(), 1);
     EXPECT_EQ(parameter(1).value(), 1); // a boolean is a number
-}
-
-TEST_F(AudioUnitTest, RestoringTellsAllParameterValuesObserversButNoParameterObserverAndAbsenceTellsNoOne) {
-    std::vector<AUValue> heardByParameter, seenByObservation;
-    unit->parameterTree()->tokenByAddingParameterObserver(
-        [&](AUParameterAddress, AUValue value) { heardByParameter.push_back(value); });
-    const auto observation = unit->observeAllParameterValues(
-        [&](AUAudioUnit&) { seenByObservation.push_back(parameter(1).value()); });
-    unit->setFullState(std::nullopt);
-    unit->setFullState(Dictionary{{"data", {{"1", 64}}}});
-    EXPECT_THAT(seenByObservation, ElementsAre(64));
-    EXPECT_THAT(heardByParameter, IsEmpty());
 }
 
 TEST_F(AudioUnitTest, ObservationsEndedBeforeOrDuringANotificationAreNotCalled) {
