@@ -69,14 +69,21 @@ void CapturingLogSink::setListener(Listener listener) {
 }
 
 void StreamLogSink::write(LogRecord record) {
+    if (record.kind == LogKind::standardOutput) {
+        writeLine(outputStream_, record.text + "\n");
+        return;
+    }
     const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(record.time).count();
     char time[32];
     std::snprintf(time, sizeof time, "%" PRId64 ".%03" PRId64, static_cast<std::int64_t>(micros / 1000),
                   static_cast<std::int64_t>(micros % 1000));
-    const std::string line = std::string(time) + " " + describe(record) + "\n";
+    writeLine(logStream_, std::string(time) + " " + describe(record) + "\n");
+}
+
+void StreamLogSink::writeLine(std::FILE* stream, const std::string& line) {
     std::lock_guard guard(mutex_);
-    std::fwrite(line.data(), 1, line.size(), stream_);
-    std::fflush(stream_);
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fflush(stream);
 }
 
 } // namespace platform

@@ -1,5 +1,5 @@
 #pragma once
-// A receiver-side destination and a recording client for the MIDI tests.
+// A recording client, a recording destination and a one-message packet list for the MIDI tests.
 
 #include <cstdint>
 #include <memory>
@@ -22,24 +22,19 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 
-inline void PrintTo(const Seen& seen, std::ostream* out) {
-    *out << "{" << seen.messageID << ", " << seen.child << "}";
+inline Seen seenOf(const MIDINotification& notification) {
+    const bool addOrRemove =
+        notification.messageID == kMIDIMsgObjectAdded || notification.messageID == kMIDIMsgObjectRemoved;
+    return {notification.messageID,
+            addOrRemove ? static_cast<const MIDIObjectAddRemoveNotification&>(notification).child : 0};
 }
 
 class RecordingClient {
 public:
     explicit RecordingClient(const std::string& name = "client") {
+        const auto seen = seen_;
         EXPECT_EQ(MIDIClientCreateWithBlock(
-                      name, &ref,
-                      [seen = seen_](const MIDINotification& notification) {
-                          const bool carriesObject = notification.messageID == kMIDIMsgObjectAdded ||
-                                                     notification.messageID == kMIDIMsgObjectRemoved;
-                          seen->push_back(
-                              {notification.messageID,
-                               carriesObject
-                                   ? static_cast<const MIDIObjectAddRemoveNotification&>(notification).child
-                                   : 0});
-                      }),
+                      name, &ref, [seen](const MIDINotification& n) { seen->push_back(seenOf(n)); }),
                   noErr);
     }
     const std::vector<Seen>& seen() const { return *seen_; }
@@ -50,19 +45,20 @@ private:
     std::shared_ptr<std::vector<Seen>> seen_ = std::make_shared<std::vector<Seen>>();
 };
 
+inline void appendPackets(std::vector<std::uint8_t>& bytes, const MIDIPacketList* list) {
+    const MIDIPacket* packet = list->packet;
+    for (std::uint32_t i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet))
+        bytes.insert(bytes.end(), packet->data, packet->data + packet->length);
+}
+
 // A destination that keeps every byte it receives.
 class Receiver {
 public:
     Receiver(MIDIClientRef client, const std::string& name) {
-        EXPECT_EQ(MIDIDestinationCreateWithBlock(client, name, &endpoint,
-                                                 [received = received_](const MIDIPacketList* list, void*) {
-                                                     const MIDIPacket* packet = list->packet;
-                                                     for (std::uint32_t i = 0; i < list->numPackets; ++i) {
-                                                         received->insert(received->end(), packet->data,
-                                                                          packet->data + packet->length);
-                                                         packet = MIDIPacketNext(packet);
-                                                     }
-                                                 }),
+        const auto received = received_;
+        EXPECT_EQ(MIDIDestinationCreateWithBlock(
+                      client, name, &endpoint,
+                      [received](const MIDIPacketList* list, void*) { appendPackets(*received, list); }),
                   noErr);
     }
     const std::vector<std::uint8_t>& received() const { return *received_; }
@@ -73,11 +69,19 @@ private:
     std::shared_ptr<std::vector<std::uint8_t>> received_ = std::make_shared<std::vector<std::uint8_t>>();
 };
 
+inline std::vector<MIDIEndpointRef> enumerateDestinations() {
+    std::vector<MIDIEndpointRef> all;
+    for (ItemCount i = 0; i < MIDIGetNumberOfDestinations(); ++i)
+        all.push_back(MIDIGetDestination(i));
+    return all;
+}
+
 // A packet list holding one message.
 struct OneMessage {
     explicit OneMessage(std::vector<std::uint8_t> bytes) {
-        MIDIPacket* packet = MIDIPacketListInit(&list());
-        EXPECT_NE(MIDIPacketListAdd(&list(), sizeof buffer, packet, 0, bytes.size(), bytes.data()), nullptr);
+        EXPECT_NE(MIDIPacketListAdd(&list(), sizeof buffer, MIDIPacketListInit(&list()), 0, bytes.size(),
+                                    bytes.data()),
+                  nullptr);
     }
     MIDIPacketList& list() { return *reinterpret_cast<MIDIPacketList*>(buffer); }
 

@@ -2,85 +2,53 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "platform/sim/SimulatedPlatform.h"
 #include "platform/ui/HostingController.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
 
 using namespace platform::ui;
 
 namespace {
 
-class CountingController : public ViewController {
-public:
-    int loads = 0;
-    PlatformView* viewSeenWhileLoading = nullptr;
-    bool* destroyed = nullptr;
+using Controllers = std::vector<std::shared_ptr<ViewController>>;
 
-    ~CountingController() override {
-        if (destroyed != nullptr) *destroyed = true;
-    }
-
-protected:
-    void viewDidLoad() override {
-        ++loads;
-        viewSeenWhileLoading = view().get();
-    }
-};
-
-TEST(ViewControllerLoading, MakesTheViewOnFirstAccessAndRunsViewDidLoadOnce) {
-    const auto controller = std::make_shared<CountingController>();
-    EXPECT_FALSE(controller->isViewLoaded());
-    EXPECT_EQ(controller->loads, 0);
-    const PlatformView* first = controller->view().get();
-    EXPECT_EQ(controller->view().get(), first);
-    EXPECT_EQ(controller->loads, 1);
-    EXPECT_EQ(controller->viewSeenWhileLoading, first);
-}
-
-TEST(ViewControllerChildren, KeepsChildrenInOrderAndMovesAChildBetweenParents) {
+TEST(ViewController, ChildrenKeepTheirOrderGoToTheEndWhenAddedAgainAndMoveBetweenParents) {
     const auto first = std::make_shared<ViewController>();
     const auto second = std::make_shared<ViewController>();
     const auto a = std::make_shared<ViewController>();
     const auto b = std::make_shared<ViewController>();
     first->addChildViewController(a);
     first->addChildViewController(b);
-    EXPECT_EQ(first->childViewControllers(), (std::vector<std::shared_ptr<ViewController>>{a, b}));
-
+    first->addChildViewController(a);
+    EXPECT_EQ(first->childViewControllers(), (Controllers{b, a}));
     second->addChildViewController(a);
-    EXPECT_EQ(first->childViewControllers(), (std::vector<std::shared_ptr<ViewController>>{b}));
+    EXPECT_EQ(first->childViewControllers(), (Controllers{b}));
     EXPECT_EQ(a->parentViewController(), second.get());
-
+    b->removeFromParentViewController();
     b->removeFromParentViewController();
     EXPECT_TRUE(first->childViewControllers().empty());
     EXPECT_EQ(b->parentViewController(), nullptr);
-    b->removeFromParentViewController(); // without a parent: nothing
 }
 
-TEST(ViewControllerChildren, ReAddingTheChildTheParentHoldsMovesItToTheEnd) {
-    const auto parent = std::make_shared<ViewController>();
-    const auto a = std::make_shared<ViewController>();
-    const auto b = std::make_shared<ViewController>();
-    parent->addChildViewController(a);
-    parent->addChildViewController(b);
-    parent->addChildViewController(parent->childViewControllers().front());
-    EXPECT_EQ(parent->childViewControllers(), (std::vector<std::shared_ptr<ViewController>>{b, a}));
+TEST(ViewController, ChildrenAreReleasedWhenTheyLeaveAndMayOutliveTheirParent) {
+    auto parent = std::make_shared<ViewController>();
+    auto child = std::make_shared<ViewController>();
+    const std::weak_ptr<ViewController> leaving = child;
+    parent->addChildViewController(child);
+    child.reset();
+    const auto outliving = std::make_shared<ViewController>();
+    parent->addChildViewController(outliving);
+    leaving.lock()->removeFromParentViewController();
+    EXPECT_TRUE(leaving.expired());
+    parent.reset();
+    EXPECT_EQ(outliving->parentViewController(), nullptr);
 }
 
-TEST(ViewControllerChildren, AChildOnlyItsParentHoldsIsReleasedAfterLeaving) {
-    const auto parent = std::make_shared<ViewController>();
-    bool destroyed = false;
-    {
-        const auto child = std::make_shared<CountingController>();
-        child->destroyed = &destroyed;
-        parent->addChildViewController(child);
-    }
-    const std::weak_ptr<ViewController> child = parent->childViewControllers().front();
-    child.lock()->removeFromParentViewController();
-    EXPECT_TRUE(destroyed);
-}
-
-TEST(ViewControllerChildren, RefusesCyclesAndNothing) {
+TEST(ViewHierarchies, RefuseCyclesAndNothingAndStayAsTheyWere) {
     const auto parent = std::make_shared<ViewController>();
     const auto child = std::make_shared<ViewController>();
     parent->addChildViewController(child);
@@ -88,95 +56,132 @@ TEST(ViewControllerChildren, RefusesCyclesAndNothing) {
     EXPECT_THROW(child->addChildViewController(child), std::invalid_argument);
     EXPECT_THROW(child->addChildViewController(nullptr), std::invalid_argument);
     EXPECT_EQ(child->parentViewController(), parent.get());
+
+    parent->view()->addSubview(child->view());
+    EXPECT_THROW(child->view()->addSubview(parent->view()), std::invalid_argument);
+    EXPECT_THROW(child->view()->addSubview(child->view()), std::invalid_argument);
+    EXPECT_THROW(child->view()->addSubview(nullptr), std::invalid_argument);
+    EXPECT_EQ(parent->view()->subviews().size(), 1u);
+
+    EXPECT_THROW(HostingController(nullptr), std::invalid_argument);
+    EXPECT_THROW(Window(nullptr), std::invalid_argument);
 }
 
-TEST(ViewControllerChildren, OutlivingTheirParentLeavesThemWithoutOne) {
-    const auto child = std::make_shared<ViewController>();
-    {
-        const auto parent = std::make_shared<ViewController>();
-        parent->addChildViewController(child);
+// Records its appearances; a leaving one takes its own view out of the window as it appears.
+class RecordingController : public ViewController {
+public:
+    RecordingController(std::vector<std::string>& events, std::string name, bool leaving = false)
+        : events_(events), name_(std::move(name)), leaving_(leaving) {}
+
+protected:
+    void viewDidAppear() override {
+        events_.push_back(name_ + " appear");
+        if (leaving_) view()->removeFromSuperview();
     }
-    EXPECT_EQ(child->parentViewController(), nullptr);
+    void viewDidDisappear() override { events_.push_back(name_ + " disappear"); }
+
+private:
+    std::vector<std::string>& events_;
+    std::string name_;
+    bool leaving_;
+};
+
+class RecordingView : public View {
+public:
+    explicit RecordingView(std::vector<std::string>& events) : events_(events) {}
+    Node body() override { return spacer(); }
+    void onAppear() override { events_.push_back("view appear"); }
+    void onDisappear() override { events_.push_back("view disappear"); }
+
+private:
+    std::vector<std::string>& events_;
+};
+
+class Appearance : public ::testing::Test {
+protected:
+    platform::SimulatedPlatform sim;
+    std::vector<std::string> events;
+    std::shared_ptr<HostingController> hosted =
+        std::make_shared<HostingController>(std::make_shared<RecordingView>(events));
+};
+
+TEST_F(Appearance, ControllersAppearOuterFirstAndOneLeavingWhileAppearingLeavesTheRestShowing) {
+    const auto outer = std::make_shared<RecordingController>(events, "outer");
+    const auto leaving = std::make_shared<RecordingController>(events, "leaving", true);
+    outer->addChildViewController(leaving);
+    outer->view()->addSubview(leaving->view());
+    outer->addChildViewController(hosted);
+    outer->view()->addSubview(hosted->view());
+    Window window(outer);
+    window.open();
+    EXPECT_FALSE(leaving->view()->isInWindow());
+    EXPECT_TRUE(hosted->isShowing());
+    window.close();
+    EXPECT_EQ(events, (std::vector<std::string>{"outer appear", "leaving appear", "leaving disappear",
+                                                "view appear", "outer disappear", "view disappear"}));
+}
+
+TEST_F(Appearance, ReleasingAShownHostingControllerEndsItsViewsShowing) {
+    const auto owner = std::make_shared<ViewController>();
+    Window window(owner);
+    window.open();
+    owner->view()->addSubview(hosted->view()); // its view stays, the controller goes
+    hosted.reset();
+    EXPECT_EQ(events, (std::vector<std::string>{"view appear", "view disappear"}));
 }
 
 void pin(const std::shared_ptr<PlatformView>& view, const std::shared_ptr<PlatformView>& to,
-         std::vector<AnchorEdge> edges) {
+         const std::vector<AnchorEdge>& edges) {
     view->setTranslatesAutoresizingMaskIntoConstraints(false);
     for (const AnchorEdge edge : edges) {
-        switch (edge) {
-        case AnchorEdge::top:
+        if (edge == AnchorEdge::top)
             view->topAnchor().constraintEqualToAnchor(to->topAnchor())->setActive(true);
-            break;
-        case AnchorEdge::leading:
-            view->leadingAnchor().constraintEqualToAnchor(to->leadingAnchor())->setActive(true);
-            break;
-        case AnchorEdge::trailing:
-            view->trailingAnchor().constraintEqualToAnchor(to->trailingAnchor())->setActive(true);
-            break;
-        case AnchorEdge::bottom:
+        if (edge == AnchorEdge::bottom)
             view->bottomAnchor().constraintEqualToAnchor(to->bottomAnchor())->setActive(true);
-            break;
-        }
+        if (edge == AnchorEdge::leading)
+            view->leadingAnchor().constraintEqualToAnchor(to->leadingAnchor())->setActive(true);
+        if (edge == AnchorEdge::trailing)
+            view->trailingAnchor().constraintEqualToAnchor(to->trailingAnchor())->setActive(true);
     }
 }
 
-const std::vector<AnchorEdge> allEdges{AnchorEdge::top, AnchorEdge::leading, AnchorEdge::trailing,
-                                       AnchorEdge::bottom};
+using enum AnchorEdge;
+const std::vector<AnchorEdge> allEdges{top, leading, trailing, bottom};
 
-TEST(LayoutConstraints, AViewPinnedOnAllFourEdgesFillsItsSuperview) {
-    const auto parent = PlatformView::make({0, 0, 340, 500});
-    const auto child = PlatformView::make();
-    parent->addSubview(child);
-    pin(child, parent, allEdges);
-    EXPECT_TRUE(child->fillsSuperview());
-}
+struct FillCase {
+    const char* name;
+    std::vector<AnchorEdge> edges;
+    bool toGrandparent;    // pinned to the superview's superview instead
+    bool stillTranslating; // the child's autoresizing mask still turned into constraints
+    bool fills;
+};
 
-TEST(LayoutConstraints, PinsHeldByTheSuperviewCountAsWell) {
+class FillsSuperview : public ::testing::TestWithParam<FillCase> {};
+
+TEST_P(FillsSuperview, OnlyWhenPinnedToItOnAllFourEdgesByConstraints) {
+    const FillCase& arrangement = GetParam();
+    const auto grandparent = PlatformView::make();
     const auto parent = PlatformView::make();
     const auto child = PlatformView::make();
+    grandparent->addSubview(parent);
     parent->addSubview(child);
-    child->setTranslatesAutoresizingMaskIntoConstraints(false);
-    pin(parent, child, allEdges);
-    parent->setTranslatesAutoresizingMaskIntoConstraints(true);
-    EXPECT_TRUE(child->fillsSuperview());
+    pin(child, arrangement.toGrandparent ? grandparent : parent, arrangement.edges);
+    child->setTranslatesAutoresizingMaskIntoConstraints(arrangement.stillTranslating);
+    EXPECT_EQ(child->fillsSuperview(), arrangement.fills);
 }
 
-class MissingEdge : public ::testing::TestWithParam<AnchorEdge> {};
+INSTANTIATE_TEST_SUITE_P(
+    Arrangements, FillsSuperview,
+    ::testing::Values(FillCase{"AllEdges", allEdges, false, false, true},
+                      FillCase{"NoTop", {leading, trailing, bottom}, false, false, false},
+                      FillCase{"NoLeading", {top, trailing, bottom}, false, false, false},
+                      FillCase{"NoTrailing", {top, leading, bottom}, false, false, false},
+                      FillCase{"NoBottom", {top, leading, trailing}, false, false, false},
+                      FillCase{"ToAnotherAncestor", allEdges, true, false, false},
+                      FillCase{"StillTranslatingItsMask", allEdges, false, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_P(MissingEdge, LeavesTheViewNotFillingItsSuperview) {
-    const auto parent = PlatformView::make();
-    const auto child = PlatformView::make();
-    parent->addSubview(child);
-    std::vector<AnchorEdge> edges = allEdges;
-    std::erase(edges, GetParam());
-    pin(child, parent, edges);
-    EXPECT_FALSE(child->fillsSuperview());
-}
-
-INSTANTIATE_TEST_SUITE_P(Edges, MissingEdge,
-                         ::testing::Values(AnchorEdge::top, AnchorEdge::leading, AnchorEdge::trailing,
-                                           AnchorEdge::bottom));
-
-TEST(LayoutConstraints, AViewStillTranslatingItsAutoresizingMaskDoesNotFill) {
-    const auto parent = PlatformView::make();
-    const auto child = PlatformView::make();
-    parent->addSubview(child);
-    pin(child, parent, allEdges);
-    child->setTranslatesAutoresizingMaskIntoConstraints(true);
-    EXPECT_FALSE(child->fillsSuperview());
-}
-
-TEST(LayoutConstraints, PinsToAnotherAncestorDoNotFillTheSuperview) {
-    const auto outer = PlatformView::make();
-    const auto middle = PlatformView::make();
-    const auto child = PlatformView::make();
-    outer->addSubview(middle);
-    middle->addSubview(child);
-    pin(child, outer, allEdges);
-    EXPECT_FALSE(child->fillsSuperview());
-}
-
-TEST(LayoutConstraints, RemovingAViewDeactivatesItsConstraintsToTheOldHierarchy) {
+TEST(LayoutConstraints, RemovingAViewDeactivatesItsConstraintsToTheOldHierarchyOnly) {
     const auto parent = PlatformView::make();
     const auto child = PlatformView::make();
     const auto inner = PlatformView::make();
@@ -184,98 +189,17 @@ TEST(LayoutConstraints, RemovingAViewDeactivatesItsConstraintsToTheOldHierarchy)
     child->addSubview(inner);
     pin(child, parent, allEdges);
     pin(inner, child, allEdges);
-    pin(parent, inner, {AnchorEdge::top});
+    pin(parent, inner, {top});
     const auto held = child->constraints();
 
     child->removeFromSuperview();
-    EXPECT_TRUE(parent->subviews().empty());
-    EXPECT_EQ(child->superview(), nullptr);
     EXPECT_TRUE(child->constraints().empty());
     EXPECT_TRUE(parent->constraints().empty());
     for (const auto& constraint : held)
         EXPECT_FALSE(constraint->isActive());
-    EXPECT_EQ(inner->constraints().size(), 4u); // within the removed view: kept
     EXPECT_TRUE(inner->fillsSuperview());
-
     parent->addSubview(child);
     EXPECT_FALSE(child->fillsSuperview());
-}
-
-TEST(LayoutConstraints, MovingAViewToAnotherSuperviewTakesItFromTheFirst) {
-    const auto first = PlatformView::make();
-    const auto second = PlatformView::make();
-    const auto child = PlatformView::make();
-    first->addSubview(child);
-    pin(child, first, allEdges);
-    second->addSubview(child);
-    EXPECT_TRUE(first->subviews().empty());
-    EXPECT_EQ(child->superview(), second);
-    EXPECT_TRUE(child->constraints().empty());
-}
-
-TEST(LayoutConstraints, CannotBeActivatedBetweenViewsOfDifferentHierarchies) {
-    const auto a = PlatformView::make();
-    const auto b = PlatformView::make();
-    const auto constraint = a->topAnchor().constraintEqualToAnchor(b->topAnchor());
-    EXPECT_THROW(constraint->setActive(true), std::logic_error);
-    EXPECT_FALSE(constraint->isActive());
-
-    std::shared_ptr<LayoutConstraint> orphan;
-    {
-        const auto gone = PlatformView::make();
-        orphan = a->leadingAnchor().constraintEqualToAnchor(gone->leadingAnchor());
-    }
-    EXPECT_THROW(orphan->setActive(true), std::logic_error);
-}
-
-TEST(PlatformViews, RefuseToContainThemselvesOrTheirSuperviews) {
-    const auto parent = PlatformView::make();
-    const auto child = PlatformView::make();
-    parent->addSubview(child);
-    EXPECT_THROW(child->addSubview(parent), std::invalid_argument);
-    EXPECT_THROW(child->addSubview(child), std::invalid_argument);
-    EXPECT_THROW(child->addSubview(nullptr), std::invalid_argument);
-    EXPECT_EQ(parent->subviews().size(), 1u);
-}
-
-class EmptyView : public View {
-public:
-    Node body() override { return spacer(); }
-};
-
-// What a plug-in's view controller does each time it configures its hosted view.
-void host(ViewController& owner, std::shared_ptr<HostingController>& hosted) {
-    if (hosted) {
-        hosted->removeFromParentViewController();
-        hosted->view()->removeFromSuperview();
-    }
-    auto next = std::make_shared<HostingController>(std::make_shared<EmptyView>());
-    owner.addChildViewController(next);
-    next->view()->setFrame(owner.view()->bounds());
-    owner.view()->addSubview(next->view());
-    hosted = next;
-    pin(next->view(), owner.view(), allEdges);
-}
-
-TEST(HostedViews, ConfiguringTwiceLeavesOneHostedViewThatFillsItsOwner) {
-    const auto owner = std::make_shared<ViewController>();
-    owner->view()->setFrame({0, 0, 340, 500});
-    std::shared_ptr<HostingController> hosted;
-    host(*owner, hosted);
-    const std::weak_ptr<HostingController> firstHosted = hosted;
-    host(*owner, hosted);
-
-    EXPECT_TRUE(firstHosted.expired());
-    ASSERT_EQ(owner->childViewControllers().size(), 1u);
-    EXPECT_EQ(owner->childViewControllers().front(), hosted);
-    ASSERT_EQ(owner->view()->subviews().size(), 1u);
-    EXPECT_EQ(owner->view()->subviews().front(), hosted->view());
-    EXPECT_TRUE(hosted->view()->fillsSuperview());
-    EXPECT_EQ(hosted->view()->frame(), (Rect{0, 0, 340, 500}));
-}
-
-TEST(HostedViews, AHostingControllerNeedsARootView) {
-    EXPECT_THROW(HostingController(nullptr), std::invalid_argument);
 }
 
 } // namespace

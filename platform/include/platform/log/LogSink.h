@@ -60,16 +60,21 @@ private:
     std::shared_ptr<const Listener> listener_;
 };
 
-// Writes each record as one line "TIME KIND DETAILS" (milliseconds, three decimals) to a stream,
-// standard error by default.
+// Writes each log record as one line "TIME KIND DETAILS" (milliseconds, three decimals) to the
+// log stream, standard error by default. A line the system prints to standard output is the
+// process's own output: it goes to the output stream as printed, without time or kind.
 class StreamLogSink final : public LogSink {
 public:
-    explicit StreamLogSink(std::FILE* stream = stderr) : stream_(stream) {}
+    explicit StreamLogSink(std::FILE* logStream = stderr, std::FILE* outputStream = stdout)
+        : logStream_(logStream), outputStream_(outputStream) {}
     void write(LogRecord record) override; // [any]
 
 private:
+    void writeLine(std::FILE* stream, const std::string& line);
+
     std::mutex mutex_;
-    std::FILE* stream_;
+    std::FILE* logStream_;
+    std::FILE* outputStream_;
 };
 
 } // namespace platform

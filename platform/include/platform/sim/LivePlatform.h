@@ -1,7 +1,7 @@
 #pragma once
-// The platform of a live run: real threads and real time, log lines on standard error, random
-// numbers seeded by the machine, and the user's real application-support directory. In force
-// for its scope, like SimulatedPlatform.
+// The platform of a live run: real threads and real time, log lines on standard error, printed
+// lines on standard output, random numbers seeded by the machine, and the user's real
+// application-support directory. In force for its scope, like SimulatedPlatform.
 
 #include <memory>
 
