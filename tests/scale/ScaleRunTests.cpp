@@ -15,7 +15,6 @@ namespace {
 
 using namespace platform;
 using monitor::test::Bytes;
-using Peaks = std::pair<std::uint8_t, std::uint8_t>;
 
 constexpr std::size_t monitorCount = 512;
 constexpr std::size_t meterCount = 128;
@@ -26,26 +25,31 @@ constexpr int callsPerPeakMessage = 2048 / framesPerCall;
 constexpr std::array<std::pair<float, std::uint8_t>, 5> levels{
     {{1.0f, 127}, {0.5f, 114}, {0.25f, 101}, {0.1f, 84}, {0.01f, 42}}};
 
-// What the receiver must still hear from each instance, in order; checked as messages arrive.
+// What the receiver must still hear from each sender (a monitor's uid, or a meter's port above
+// 2^32), in order; checked as messages arrive.
 class Expectations {
 public:
-    void expectReport(std::uint32_t uid, Bytes event) { reports_[uid].push_back(std::move(event)); }
-    void expectPeaks(MIDIPortRef port, Peaks peaks) { peaks_[port].push_back(peaks); }
+    static std::uint64_t meterSender(MIDIPortRef port) { return (std::uint64_t{1} << 32) | port; }
+
+    void expect(std::uint64_t sender, Bytes message) { owed_[sender].push_back(std::move(message)); }
 
     void arrived(const MIDISendRecord& record) {
         const protocol::ReceiverMessage message = protocol::decodeReceiverMessage(record.bytes());
-        if (message.kind == protocol::ReceiverMessage::Kind::eventReport)
-            reportsArrived += matchFront(reports_[message.uid], message.event);
-        else if (message.kind == protocol::ReceiverMessage::Kind::peakMeter)
-            peaksArrived += matchFront(peaks_[record.port], Peaks{message.peakL, message.peakR});
+        const bool peak = message.kind == protocol::ReceiverMessage::Kind::peakMeter;
+        if (!peak && message.kind != protocol::ReceiverMessage::Kind::eventReport) return;
+        auto& owed = owed_[peak ? meterSender(record.port) : message.uid];
+        if (owed.empty() || owed.front() != (peak ? Bytes{message.peakL, message.peakR} : message.event)) {
+            if (mismatches++ == 0) ADD_FAILURE() << "a message arrived out of order or unasked";
+            return;
+        }
+        owed.pop_front();
+        ++(peak ? peaksArrived : reportsArrived);
     }
 
     std::size_t outstanding() const {
         std::size_t count = 0;
-        for (const auto& [uid, queue] : reports_)
-            count += queue.size();
-        for (const auto& [port, queue] : peaks_)
-            count += queue.size();
+        for (const auto& [sender, owed] : owed_)
+            count += owed.size();
         return count;
     }
 
@@ -54,17 +58,7 @@ public:
     std::size_t mismatches = 0;
 
 private:
-    template <class Value> bool matchFront(std::deque<Value>& queue, const Value& value) {
-        if (queue.empty() || queue.front() != value) {
-            if (mismatches++ == 0) ADD_FAILURE() << "a message arrived out of order or unasked";
-            return false;
-        }
-        queue.pop_front();
-        return true;
-    }
-
-    std::map<std::uint32_t, std::deque<Bytes>> reports_;
-    std::map<MIDIPortRef, std::deque<Peaks>> peaks_;
+    std::map<std::uint64_t, std::deque<Bytes>> owed_;
 };
 
 // A monitor as the host drives it: a changing controller on the instance's own channel and key,
@@ -90,7 +84,7 @@ public:
         monitor::test::EventList events;
         for (const Bytes& event : played) {
             events.midi(event);
-            expectations.expectReport(unit_->uniqueID(), event);
+            expectations.expect(unit_->uniqueID(), event);
         }
         ASSERT_EQ(monitor::test::render(block_, events.head()), noErr);
     }
@@ -125,7 +119,8 @@ public:
         audio_.setInput(0, {left.first * (peakCall ? 1.0f : 0.5f)});
         audio_.setInput(1, {-right.first * (peakCall ? 1.0f : 0.25f)});
         if (call % callsPerPeakMessage == callsPerPeakMessage - 1)
-            expectations.expectPeaks(unit_->midiOutputPort(), {left.second, right.second});
+            expectations.expect(Expectations::meterSender(unit_->midiOutputPort()),
+                                {left.second, right.second});
         ASSERT_EQ(meter::test::render(block_, audio_), noErr);
     }
 
