@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,11 @@ struct Write {
     AUParameterAutomationEventType eventType;
     bool operator==(const Write&) const = default;
 };
+
+inline void PrintTo(const Write& write, std::ostream* out) {
+    *out << "{" << write.address << ", " << write.value << ", type " << static_cast<int>(write.eventType)
+         << "}";
+}
 
 // Records every write a node hears from anyone (the recorder is never the originator).
 class WriteRecorder {

@@ -1,12 +1,13 @@
 // The monitor's view controller and view on the live platform: a real main thread, and the test's
-// thread as the render thread. Every wait on the main thread fails the test after 20 s.
+// thread as the render thread. No wait on the main thread lasts more than 20 s.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <future>
 #include <set>
-#include <stdexcept>
 
 #include "monitor/MonitorTestBench.h"
 #include "monitor/common/ui/AudioUnitViewController.h"
@@ -25,8 +26,11 @@ template <class Work> auto onMain(Work work) {
     auto task = std::make_shared<std::packaged_task<decltype(work())()>>(std::move(work));
     auto result = task->get_future();
     platform::DispatchQueue::main().async([task] { (*task)(); });
-    if (result.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
-        throw std::runtime_error("the main thread did not answer within 20 s");
+    if (result.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        // A main thread stuck for good would keep the platform from ever shutting down.
+        std::fputs("the main thread did not answer within 20 s\n", stderr);
+        std::abort();
+    }
     return result.get();
 }
 
