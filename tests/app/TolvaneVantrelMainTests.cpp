@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/ContentView.h"
 #include "app/TolvaneVantrelMain.h"
 
 namespace {
@@ -21,7 +23,11 @@ ProgramRun run(const std::vector<std::string>& arguments) {
     return {status, out.str(), err.str()};
 }
 
-TEST(TolvaneVantrelProgram, PrintsItsWindowAsTextAndSucceeds) {
+const std::string title = "Tolvane Vantrel";
+const std::string hint =
+    "Das MIDI FX Plugin ist installiert.\nFüge es in Logic Pro als MIDI FX auf einem Track hinzu.";
+
+TEST(TolvaneVantrelProgram, PrintsItsWindowAsText) {
     const ProgramRun result = run({});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
@@ -36,20 +42,48 @@ TEST(TolvaneVantrelProgram, PrintsItsWindowAsTextAndSucceeds) {
         "hinzu.\" font=body foreground=secondary multilineTextAlignment=center\n");
 }
 
-TEST(TolvaneVantrelProgram, HelpSaysTheWindowIsPrintedAsText) {
-    for (const char* option : {"--help", "-h"}) {
-        const ProgramRun result = run({option});
-        EXPECT_EQ(result.status, 0);
-        EXPECT_NE(result.out.find("Usage: TolvaneVantrel"), std::string::npos);
-        EXPECT_NE(result.out.find("text rendering"), std::string::npos);
-    }
+struct ArgumentCase {
+    std::string argument;
+    int status;
+    std::string out; // a part of standard output, or "" for none
+    std::string err; // a part of standard error
+};
+
+class TolvaneVantrelArguments : public testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(TolvaneVantrelArguments, AreAnsweredWithoutShowingTheWindow) {
+    const ProgramRun result = run({GetParam().argument});
+    EXPECT_EQ(result.status, GetParam().status);
+    EXPECT_EQ(result.out.find("vStack"), std::string::npos);
+    EXPECT_EQ(result.out.empty(), GetParam().out.empty());
+    EXPECT_NE(result.out.find(GetParam().out), std::string::npos);
+    EXPECT_NE(result.err.find(GetParam().err), std::string::npos);
 }
 
-TEST(TolvaneVantrelProgram, RefusesAnUnknownArgumentWithoutShowingTheWindow) {
-    const ProgramRun result = run({"--window"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find("unknown argument \"--window\""), std::string::npos);
+INSTANTIATE_TEST_SUITE_P(Arguments, TolvaneVantrelArguments,
+                         testing::Values(ArgumentCase{"--help", 0, "Usage: TolvaneVantrel", ""},
+                                         ArgumentCase{"-h", 0, "text rendering", ""},
+                                         ArgumentCase{"--window", 2, "", "unknown argument \"--window\""}));
+
+struct TranslationCase {
+    const char* name;
+    std::map<std::string, std::string> table;
+    std::string shownTitle;
+    std::string shownHint;
+};
+
+class ContentViewTranslation : public testing::TestWithParam<TranslationCase> {};
+
+TEST_P(ContentViewTranslation, ShowsATranslationWhereThereIsOneAndElseTheKey) {
+    const auto root = vantrel::ContentView(platform::ui::StringTable(GetParam().table)).body();
+    EXPECT_EQ(root.children.at(1).text, GetParam().shownTitle);
+    EXPECT_EQ(root.children.at(2).text, GetParam().shownHint);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ContentViewTranslation,
+    testing::Values(TranslationCase{"HintOnly", {{hint, "Installed."}}, title, "Installed."},
+                    TranslationCase{"Both", {{title, "TV"}, {hint, "Installed."}}, "TV", "Installed."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Declarations and recorders shared by the frame's tests.
+// Declarations and a write recorder shared by the frame's tests.
 
 #include <cstdint>
 #include <memory>
@@ -17,27 +17,25 @@ using namespace platform;
 inline vantrel::ParameterSpec declaredParameter(std::string identifier, AUParameterAddress address,
                                                 AUValue defaultValue = 0, AUValue minValue = 0,
                                                 AUValue maxValue = 1) {
-    return vantrel::ParameterSpec{
-        .identifier = identifier,
-        .name = identifier + " name",
-        .address = address,
-        .minValue = minValue,
-        .maxValue = maxValue,
-        .defaultValue = defaultValue,
-        .units = kAudioUnitParameterUnit_Generic,
-        .unitName = std::nullopt,
-        .flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable,
-        .valueStrings = std::nullopt,
-        .dependentParameters = std::nullopt,
-    };
+    return {.identifier = identifier,
+            .name = identifier + " name",
+            .address = address,
+            .minValue = minValue,
+            .maxValue = maxValue,
+            .defaultValue = defaultValue,
+            .units = kAudioUnitParameterUnit_Generic,
+            .unitName = std::nullopt,
+            .flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable,
+            .valueStrings = std::nullopt,
+            .dependentParameters = std::nullopt};
 }
 
-// The tree "global" { "gain" (address 7, -24...24, unit decibels), "mix" (address 8) }.
+// The tree "global" { "gain" (address 7, -24...24), "mix" (address 8) }.
 inline std::shared_ptr<AUParameterTree> makeGlobalTree(AUValue gain = 3.5f) {
-    auto gainDeclaration = declaredParameter("gain", 7, gain, -24, 24);
-    gainDeclaration.units = kAudioUnitParameterUnit_Decibels;
     return vantrel::createAUParameterTree({{vantrel::ParameterGroupSpec{
-        "global", "Global", {gainDeclaration, declaredParameter("mix", 8, 0.5f)}}}});
+        "global",
+        "Global",
+        {declaredParameter("gain", 7, gain, -24, 24), declaredParameter("mix", 8, 0.5f)}}}});
 }
 
 inline std::shared_ptr<AUParameter> parameterNamed(const AUParameterGroup& group,
@@ -47,18 +45,16 @@ inline std::shared_ptr<AUParameter> parameterNamed(const AUParameterGroup& group
     return nullptr;
 }
 
-// One write a recorder heard.
 struct Write {
     AUParameterAddress address;
     AUValue value;
     AUParameterAutomationEventType eventType;
-    std::uint64_t hostTime = 0;
     bool operator==(const Write&) const = default;
 };
 
 inline void PrintTo(const Write& write, std::ostream* out) {
-    *out << "{address " << write.address << ", " << write.value << ", type "
-         << static_cast<unsigned>(write.eventType) << ", host time " << write.hostTime << "}";
+    *out << "{" << write.address << ", " << write.value << ", type " << static_cast<int>(write.eventType)
+         << "}";
 }
 
 // Records every write a node hears from anyone (the recorder is never the originator).
@@ -67,10 +63,9 @@ public:
     explicit WriteRecorder(AUParameterNode& node) {
         node.tokenByAddingParameterAutomationObserver(
             [writes = writes_](const AUParameterAutomationEvent& event) {
-                writes->push_back({event.address, event.value, event.eventType, event.hostTime});
+                writes->push_back({event.address, event.value, event.eventType});
             });
     }
-
     const std::vector<Write>& writes() const { return *writes_; }
 
 private:

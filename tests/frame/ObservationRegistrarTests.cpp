@@ -1,6 +1,9 @@
+// Observers that change the observer list while they are being notified.
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/common/ui/ObservationRegistrar.h"
@@ -9,50 +12,41 @@ namespace {
 
 using vantrel::ObservationPhase;
 using vantrel::ObservationRegistrar;
+using Lines = std::vector<std::string>;
 
-std::string describe(ObservationPhase phase, std::string_view field) {
-    return std::string(phase == ObservationPhase::willChange ? "will " : "did ") + std::string(field);
-}
+class Registrar : public testing::Test {
+protected:
+    // Records what an observer hears, with the field's value at that moment.
+    ObservationRegistrar::Token listen(Lines& heard) {
+        return registrar.addObserver([&](ObservationPhase phase, std::string_view name) {
+            heard.push_back((phase == ObservationPhase::willChange ? "will " : "did ") + std::string(name) +
+                            "=" + std::to_string(field));
+        });
+    }
 
-TEST(ObservationRegistrar, BracketsAChangeAndStaysSilentOnAnEqualStore) {
-    ObservationRegistrar registrar;
-    std::vector<std::string> heard;
-    int field = 1;
-    registrar.addObserver([&](ObservationPhase phase, std::string_view name) {
-        heard.push_back(describe(phase, name) + "=" + std::to_string(field));
-    });
-    registrar.store("field", field, 1);
-    registrar.store("field", field, 2);
-    EXPECT_EQ(field, 2);
-    EXPECT_EQ(heard, (std::vector<std::string>{"will field=1", "did field=2"}));
-}
-
-TEST(ObservationRegistrar, ObserverRemovedDuringANotificationIsNotCalledAgain) {
     ObservationRegistrar registrar;
     int field = 0;
-    int secondCalls = 0;
+};
+
+TEST_F(Registrar, ObserverRemovedDuringANotificationIsNotCalledAgain) {
     ObservationRegistrar::Token second = 0;
     registrar.addObserver([&](ObservationPhase, std::string_view) { registrar.removeObserver(second); });
-    second = registrar.addObserver([&](ObservationPhase, std::string_view) { ++secondCalls; });
+    Lines heard;
+    second = listen(heard);
     registrar.store("field", field, 1);
-    EXPECT_EQ(secondCalls, 0);
+    EXPECT_TRUE(heard.empty());
 }
 
-TEST(ObservationRegistrar, ObserverAddedDuringANotificationHearsTheNextChangeOnly) {
-    ObservationRegistrar registrar;
-    int field = 0;
-    std::vector<std::string> late;
+TEST_F(Registrar, ObserverAddedDuringANotificationHearsTheNextChangeOnly) {
+    Lines late;
     bool added = false;
     registrar.addObserver([&](ObservationPhase, std::string_view) {
-        if (added) return;
-        added = true;
-        registrar.addObserver(
-            [&](ObservationPhase phase, std::string_view name) { late.push_back(describe(phase, name)); });
+        if (!std::exchange(added, true)) listen(late);
     });
     registrar.store("field", field, 1);
     EXPECT_TRUE(late.empty());
     registrar.store("field", field, 2);
-    EXPECT_EQ(late, (std::vector<std::string>{"will field", "did field"}));
+    EXPECT_EQ(late, (Lines{"will field=1", "did field=2"}));
 }
 
 } // namespace

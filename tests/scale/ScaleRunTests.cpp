@@ -4,60 +4,52 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
 #include <deque>
 #include <map>
-#include <memory>
-#include <vector>
 
-#include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
-#include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
-#include "platform/notify/NotificationCenter.h"
-#include "platform/sim/SimulatedPlatform.h"
-#include "protocol/ReceiverMessageDecoder.h"
+#include "meter/MeterTestBench.h"
+#include "monitor/MonitorTestBench.h"
 
 namespace vantrel::scale::test {
 namespace {
 
 using namespace platform;
-using Bytes = std::vector<std::uint8_t>;
+using monitor::test::Bytes;
 
 constexpr std::size_t monitorCount = 512;
 constexpr std::size_t meterCount = 128;
-constexpr AUAudioFrameCount framesPerCall = 512;
+constexpr AUAudioFrameCount framesPerCall = 512; // the monitors' test bench renders 512 frames a call
 constexpr int callsPerPeakMessage = 2048 / framesPerCall;
-constexpr int runSeconds = VANTREL_SCALE_SECONDS;
 
-// Amplitudes whose meter values are known: 1.0 → 127, 0.5 → 114, 0.25 → 101, 0.1 → 84, 0.01 → 42.
+// Amplitudes whose meter values are known.
 constexpr std::array<std::pair<float, std::uint8_t>, 5> levels{
     {{1.0f, 127}, {0.5f, 114}, {0.25f, 101}, {0.1f, 84}, {0.01f, 42}}};
 
-// What the receiver must still hear from each instance, in order; checked as messages arrive.
+// What the receiver must still hear from each sender (a monitor's uid, or a meter's port above
+// 2^32), in order; checked as messages arrive.
 class Expectations {
 public:
-    void expectReport(std::uint32_t uid, Bytes event) { reports_[uid].push_back(std::move(event)); }
-    void expectPeaks(MIDIPortRef port, std::pair<std::uint8_t, std::uint8_t> peaks) {
-        peaks_[port].push_back(peaks);
-    }
+    static std::uint64_t meterSender(MIDIPortRef port) { return (std::uint64_t{1} << 32) | port; }
+
+    void expect(std::uint64_t sender, Bytes message) { owed_[sender].push_back(std::move(message)); }
 
     void arrived(const MIDISendRecord& record) {
         const protocol::ReceiverMessage message = protocol::decodeReceiverMessage(record.bytes());
-        if (message.kind == protocol::ReceiverMessage::Kind::eventReport) {
-            matchFront(reports_[message.uid], message.event, "report");
-            ++reportsArrived;
-        } else if (message.kind == protocol::ReceiverMessage::Kind::peakMeter) {
-            matchFront(peaks_[record.port], std::pair{message.peakL, message.peakR}, "peak message");
-            ++peaksArrived;
+        const bool peak = message.kind == protocol::ReceiverMessage::Kind::peakMeter;
+        if (!peak && message.kind != protocol::ReceiverMessage::Kind::eventReport) return;
+        auto& owed = owed_[peak ? meterSender(record.port) : message.uid];
+        if (owed.empty() || owed.front() != (peak ? Bytes{message.peakL, message.peakR} : message.event)) {
+            if (mismatches++ == 0) ADD_FAILURE() << "a message arrived out of order or unasked";
+            return;
         }
+        owed.pop_front();
+        ++(peak ? peaksArrived : reportsArrived);
     }
 
     std::size_t outstanding() const {
         std::size_t count = 0;
-        for (const auto& [uid, queue] : reports_)
-            count += queue.size();
-        for (const auto& [port, queue] : peaks_)
-            count += queue.size();
+        for (const auto& [sender, owed] : owed_)
+            count += owed.size();
         return count;
     }
 
@@ -66,21 +58,11 @@ public:
     std::size_t mismatches = 0;
 
 private:
-    template <class Value> void matchFront(std::deque<Value>& queue, const Value& value, const char* what) {
-        if (queue.empty() || queue.front() != value) {
-            if (mismatches++ == 0) ADD_FAILURE() << "a " << what << " arrived out of order or unasked";
-            return;
-        }
-        queue.pop_front();
-    }
-
-    std::map<std::uint32_t, std::deque<Bytes>> reports_;
-    std::map<MIDIPortRef, std::deque<std::pair<std::uint8_t, std::uint8_t>>> peaks_;
+    std::map<std::uint64_t, std::deque<Bytes>> owed_;
 };
 
 // A monitor as the host drives it: a changing controller on the instance's own channel and key,
-// the pitch wheel, and a channel-16 note now and then, every value new, so every event but the
-// note-off is reported.
+// the pitch wheel, and a channel-16 note now and then, every value new, so every event is reported.
 class HostedMonitor {
 public:
     explicit HostedMonitor(std::size_t index)
@@ -88,8 +70,6 @@ public:
               {kAudioUnitType_MIDIProcessor, fourCharCode("Vntr"), fourCharCode("Mrlk")})),
           channel_(static_cast<std::uint8_t>(index % 15)),
           controller_(static_cast<std::uint8_t>(index % 120)) {
-        unit_->setMIDIOutputEventBlock(
-            [](AUEventSampleTime, std::uint8_t, NSInteger, const std::uint8_t*) { return std::int32_t{0}; });
         unit_->allocateRenderResources();
         block_ = unit_->internalRenderBlock();
     }
@@ -98,27 +78,20 @@ public:
 
     void render(std::uint64_t call, Expectations& expectations) {
         const auto value = static_cast<std::uint8_t>(call % 128);
-        std::vector<Bytes> events{{static_cast<std::uint8_t>(0xB0 | channel_), controller_, value},
+        std::vector<Bytes> played{{static_cast<std::uint8_t>(0xB0 | channel_), controller_, value},
                                   {static_cast<std::uint8_t>(0xE0 | channel_), 0x00, value}};
-        if (call % 7 == 0) events.push_back({0x9F, value, 0x40});
-        for (std::size_t index = 0; index < events.size(); ++index) {
-            AURenderEvent& event = list_[index];
-            event = AURenderEvent{};
-            event.MIDI.eventType = AURenderEventMIDI;
-            event.MIDI.length = 3;
-            std::copy(events[index].begin(), events[index].end(), event.MIDI.data);
-            event.head.next = index + 1 < events.size() ? &list_[index + 1] : nullptr;
-            expectations.expectReport(unit_->uniqueID(), events[index]);
+        if (call % 7 == 0) played.push_back({0x9F, value, 0x40});
+        monitor::test::EventList events;
+        for (const Bytes& event : played) {
+            events.midi(event);
+            expectations.expect(unit_->uniqueID(), event);
         }
-        AudioUnitRenderActionFlags flags = 0;
-        const AudioTimeStamp timestamp{};
-        ASSERT_EQ(block_(&flags, &timestamp, framesPerCall, 0, nullptr, list_.data(), {}), noErr);
+        ASSERT_EQ(monitor::test::render(block_, events.head()), noErr);
     }
 
 private:
     std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit_;
     AUInternalRenderBlock block_;
-    std::array<AURenderEvent, 3> list_{};
     std::uint8_t channel_;
     std::uint8_t controller_;
 };
@@ -135,14 +108,6 @@ public:
           offset_(index) {
         unit_->allocateRenderResources();
         block_ = unit_->internalRenderBlock();
-        list_.mNumberBuffers = 2;
-        for (std::size_t channel = 0; channel < 2; ++channel) {
-            samples_[channel].assign(framesPerCall, 0.0f);
-            list_.mBuffers[channel].mData = samples_[channel].data();
-            list_.mBuffers[channel].mDataByteSize = framesPerCall * sizeof(float);
-        }
-        pull_ = [](AudioUnitRenderActionFlags*, const AudioTimeStamp*, AUAudioFrameCount, NSInteger,
-                   AudioBufferList*) { return noErr; };
     }
 
     void render(std::uint64_t call, Expectations& expectations) {
@@ -151,36 +116,27 @@ public:
         const auto& right = levels[(window / 2 + 1) % levels.size()];
         // The window's peak falls in one of its calls; the others stay below it.
         const bool peakCall = call % callsPerPeakMessage == window % callsPerPeakMessage;
-        samples_[0].assign(framesPerCall, left.first * (peakCall ? 1.0f : 0.5f));
-        samples_[1].assign(framesPerCall, -right.first * (peakCall ? 1.0f : 0.25f));
+        audio_.setInput(0, {left.first * (peakCall ? 1.0f : 0.5f)});
+        audio_.setInput(1, {-right.first * (peakCall ? 1.0f : 0.25f)});
         if (call % callsPerPeakMessage == callsPerPeakMessage - 1)
-            expectations.expectPeaks(unit_->midiOutputPort(), {left.second, right.second});
-        AudioUnitRenderActionFlags flags = 0;
-        const AudioTimeStamp timestamp{};
-        ASSERT_EQ(block_(&flags, &timestamp, framesPerCall, 0, &list_, nullptr, pull_), noErr);
+            expectations.expect(Expectations::meterSender(unit_->midiOutputPort()),
+                                {left.second, right.second});
+        ASSERT_EQ(meter::test::render(block_, audio_), noErr);
     }
 
 private:
     std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> unit_;
     AUInternalRenderBlock block_;
     std::size_t offset_;
-    std::array<std::vector<float>, 2> samples_;
-    AudioBufferList list_{};
-    AURenderPullInputBlock pull_;
+    meter::test::HostAudio audio_{framesPerCall};
 };
 
 TEST(ScaleRun, EveryReportAndPeakMessageOfHundredsOfInstancesArrivesInOrder) {
     SimulatedPlatform sim(2026);
-    MIDIClientRef receiverClient = 0;
-    MIDIEndpointRef receiver = 0;
-    ASSERT_EQ(MIDIClientCreateWithBlock("Receiver", &receiverClient, {}), noErr);
-    ASSERT_EQ(MIDIDestinationCreateWithBlock(receiverClient, "Vantrel Receiver", &receiver,
-                                             [](const MIDIPacketList*, void*) {}),
-              noErr);
-    MIDIObjectSetIntegerProperty(receiver, kMIDIPropertyUniqueID, protocol::KVRT);
+    const meter::test::Receiver receiver;
     Expectations expectations;
     sim.midi().setSendObserver([&](const MIDISendRecord& record) {
-        if (record.destination == receiver) expectations.arrived(record);
+        if (record.destination == receiver.destination()) expectations.arrived(record);
     });
 
     std::vector<std::unique_ptr<HostedMonitor>> monitors;
@@ -190,15 +146,14 @@ TEST(ScaleRun, EveryReportAndPeakMessageOfHundredsOfInstancesArrivesInOrder) {
     for (std::size_t index = 0; index < meterCount; ++index)
         meters.push_back(std::make_unique<HostedMeter>(index));
     for (const auto& hosted : monitors)
-        NotificationCenter::defaultCenter().post(
-            "com.marlek.vantrel.connect",
-            Dictionary{{"uid", hosted->unit().uniqueID()}, {"trackName", "Scale"}});
+        sim.notifications().post("com.marlek.vantrel.connect",
+                                 Dictionary{{"uid", hosted->unit().uniqueID()}, {"trackName", "Scale"}});
     sim.advance(milliseconds(1));
     for (const auto& hosted : monitors)
         ASSERT_TRUE(hosted->unit().isConnected());
 
     const Duration callDuration = Duration(1'000'000'000LL * framesPerCall / 44100);
-    const auto calls = static_cast<std::uint64_t>(seconds(runSeconds) / callDuration);
+    const auto calls = static_cast<std::uint64_t>(seconds(VANTREL_SCALE_SECONDS) / callDuration);
     for (std::uint64_t call = 0; call < calls && expectations.mismatches == 0; ++call) {
         for (const auto& hosted : monitors)
             hosted->render(call, expectations);
@@ -210,11 +165,9 @@ TEST(ScaleRun, EveryReportAndPeakMessageOfHundredsOfInstancesArrivesInOrder) {
 
     EXPECT_EQ(expectations.mismatches, 0u);
     EXPECT_EQ(expectations.outstanding(), 0u);
-    const std::size_t reportsPerMonitor = calls * 2 + (calls + 6) / 7;
-    EXPECT_EQ(expectations.reportsArrived, monitorCount * reportsPerMonitor);
+    EXPECT_EQ(expectations.reportsArrived, monitorCount * (calls * 2 + (calls + 6) / 7));
     EXPECT_EQ(expectations.peaksArrived, meterCount * (calls / callsPerPeakMessage));
     sim.midi().setSendObserver({});
-    MIDIClientDispose(receiverClient);
 }
 
 } // namespace
