@@ -22,9 +22,13 @@ platform::TimePoint ReportCheck::faultsMatterFrom() const {
     return std::max(lastDrain_, expected_[windowStart_].renderTime);
 }
 
-void ReportCheck::rendered(const SimEvent& event, const protocol::InstanceTag& tag, platform::TimePoint now) {
-    if (event.type != 8 || event.length < 1 || event.length > 3) return;
-    const auto [status, d1, d2] = event.data;
+void ReportCheck::rendered(const host::ScriptEvent& event, const protocol::InstanceTag& tag,
+                           platform::TimePoint now) {
+    const std::size_t length = event.bytes.size();
+    if (event.type != platform::AURenderEventMIDI || length < 1 || length > 3) return;
+    const std::uint8_t status = event.bytes[0];
+    const std::uint8_t d1 = length > 1 ? event.bytes[1] : 0;
+    const std::uint8_t d2 = length > 2 ? event.bytes[2] : 0;
     const unsigned channel = unsigned{status & 0x0Fu} << 8;
     std::optional<std::pair<unsigned, std::uint8_t>> keyAndValue;
     switch (status & 0xF0) {
@@ -44,11 +48,11 @@ void ReportCheck::rendered(const SimEvent& event, const protocol::InstanceTag& t
         auto& last = lastValues_[keyAndValue->first];
         if (last == keyAndValue->second) return;
         last = keyAndValue->second;
-    } else if (!(status == 0x9F && event.length == 3 && d2 != 0)) {
+    } else if (!(status == 0x9F && length == 3 && d2 != 0)) {
         return;
     }
     Expected entry{{tag.begin(), tag.end()}, now};
-    entry.bytes.insert(entry.bytes.end(), event.data.begin(), event.data.begin() + event.length);
+    entry.bytes.insert(entry.bytes.end(), event.bytes.begin(), event.bytes.end());
     expected_.push_back(std::move(entry));
 }
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "LinkModel.h"
-#include "Scenario.h"
 #include "Violations.h"
+#include "host/script/Script.h"
 #include "protocol/ReceiverMessages.h"
 
 namespace vantrel::simulation {
@@ -28,7 +28,7 @@ public:
 
     // One event of a render call that got past the gate (instance alive, sending enabled,
     // connected); queues a report when the event is one that is reported and its value changed.
-    void rendered(const SimEvent& event, const protocol::InstanceTag& tag, platform::TimePoint now);
+    void rendered(const host::ScriptEvent& event, const protocol::InstanceTag& tag, platform::TimePoint now);
     // A report that reached a destination in a tick at `now`.
     void arrived(std::span<const std::uint8_t> bytes, platform::TimePoint now, const FaultWindows& faults,
                  Violations& violations);

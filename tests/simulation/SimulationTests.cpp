@@ -1,24 +1,39 @@
-// Randomized simulation: a few hundred seeded scenarios on the simulated platform, each checked
-// step by step. A failing seed is printed with its steps and the command that replays it:
-//   VANTREL_SIM_SEED=N ./build/plain/tests/simulation/simulation_tests
-// (VANTREL_SIM_VERBOSE=1 prints every step as it runs; VANTREL_SIM_SEEDS=N runs N seeds per
-// batch instead of the default, for a longer soak.)
+// Randomized simulation: a few hundred seeded scenario scripts, run by the host on the simulated
+// platform with both plug-ins linked in, each checked after every command. A failing seed leaves
+// its script in the working folder and prints how to replay it:
+//   vantrel-host sim simulation-seed-N.script               (the trace)
+//   VANTREL_SIM_SCRIPT=simulation-seed-N.script simulation_tests   (the checks, on an edited script)
+// VANTREL_SIM_SEED=N runs seed N alone and leaves its script; VANTREL_SIM_SEEDS=N runs N seeds per
+// batch instead of the default, for a longer soak.
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
-#include "SimulationRunner.h"
+#include "ScriptGenerator.h"
+#include "SimulationObserver.h"
+#include "host/plugins/BundleDescription.h"
+#include "host/scenario/ScenarioRunner.h"
+#include "host/script/ScriptParser.h"
+#include "meter/common/ui/AudioUnitViewController.h"
+#include "monitor/common/ui/AudioUnitViewController.h"
+#include "platform/sim/SimulatedPlatform.h"
 
 namespace vantrel::simulation {
 namespace {
 
+// Commands per script, between its fixed opening and ending.
+constexpr std::size_t scriptLength = 200;
 // The suite's seeds, in batches that ctest runs side by side. Sanitizer builds run fewer of them
 // (VANTREL_SIMULATION_SEEDS is set by the build).
-constexpr std::uint64_t batches = 10;
+constexpr std::uint64_t batches = 4;
 constexpr std::uint64_t seedsPerBatch = VANTREL_SIMULATION_SEEDS / batches;
 
 std::optional<std::uint64_t> environmentNumber(const char* name) {
@@ -27,22 +42,94 @@ std::optional<std::uint64_t> environmentNumber(const char* name) {
     return std::strtoull(text, nullptr, 10);
 }
 
+// The two plug-ins as the host registers them from their bundle descriptions, but linked in.
+host::ComponentRegistry& linkedPlugins() {
+    static host::ComponentRegistry registry;
+    static const bool registered = [] {
+        const std::filesystem::path modules = VANTREL_SOURCE_DIR "/host/modules";
+        registry.registerLinked(host::readBundleDescription(modules / "VantrelExtension"),
+                                [](std::shared_ptr<platform::AUAudioUnitFactory>* principal) {
+                                    *principal = std::make_shared<monitor::AudioUnitViewController>();
+                                });
+        registry.registerLinked(host::readBundleDescription(modules / "TolvaneAudioMeterExtension"),
+                                [](std::shared_ptr<platform::AUAudioUnitFactory>* principal) {
+                                    *principal = std::make_shared<meter::AudioUnitViewController>();
+                                });
+        return true;
+    }();
+    static_cast<void>(registered);
+    return registry;
+}
+
+// Meter instance numbers are handed out per process; a run starts where a fresh process starts,
+// so that the host replaying a script alone gives the same numbers.
+void startInstanceNumbersAfresh() {
+    const platform::SimulatedPlatform probePlatform;
+    while (meter::TolvaneAudioMeterExtensionAudioUnit({platform::kAudioUnitType_Effect, 0, 0}, 0).instanceID() != 127) {
+    }
+}
+
+int lineOf(const std::string& text, std::string_view mark) {
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (line == mark) return number;
+    }
+    return INT_MAX;
+}
+
+struct RunResult {
+    std::vector<std::string> violations;
+    int failedLine = 0;
+    Coverage coverage;
+};
+
+RunResult runScript(const std::string& text) {
+    const host::Script script = host::parseScript(text);
+    startInstanceNumbersAfresh();
+    SimulationObserver observer(lineOf(text, settleMark), lineOf(text, quietMark));
+    static std::FILE* const nowhere = std::fopen("/dev/null", "w");
+    host::RunOptions options;
+    options.trace = nowhere;
+    options.components = &linkedPlugins();
+    options.observer = &observer;
+    host::runScenario(script, options);
+    observer.finish();
+    return {observer.violations().messages(), observer.failedLine(), observer.coverage()};
+}
+
+// What failed, the line it followed, and where the script is kept for replaying it.
+std::string failureReport(const std::string& text, const RunResult& result, const std::filesystem::path& file) {
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; number <= result.failedLine && std::getline(lines, line); ++number) {
+    }
+    std::string report = "failed after line " + std::to_string(result.failedLine) + ": " + line + "\n";
+    for (const std::string& message : result.violations)
+        report += "  " + message + "\n";
+    return report + "replay: " VANTREL_HOST_PROGRAM " sim " + file.string() + "\n";
+}
+
+std::filesystem::path keepScript(std::uint64_t seed, const std::string& text) {
+    const auto file = std::filesystem::absolute("simulation-seed-" + std::to_string(seed) + ".script");
+    std::ofstream(file) << text;
+    return file;
+}
+
 class SimulationBatch : public ::testing::TestWithParam<std::uint64_t> {};
 
 TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
-    if (environmentNumber("VANTREL_SIM_SEED")) GTEST_SKIP() << "replaying one seed";
+    if (environmentNumber("VANTREL_SIM_SEED") || std::getenv("VANTREL_SIM_SCRIPT"))
+        GTEST_SKIP() << "replaying one scenario";
     const std::uint64_t count = environmentNumber("VANTREL_SIM_SEEDS").value_or(seedsPerBatch);
     const std::uint64_t first = GetParam() * count + 1;
     Coverage total;
     for (std::uint64_t seed = first; seed < first + count; ++seed) {
-        const RunResult result = runSeed(seed);
-        EXPECT_TRUE(result.passed) << result.report;
-        total.reportsArrived += result.coverage.reportsArrived;
-        total.queueOverflows += result.coverage.queueOverflows;
-        total.timerHeartbeats += result.coverage.timerHeartbeats;
-        total.peakMessages += result.coverage.peakMessages;
-        total.passedThrough += result.coverage.passedThrough;
-        total.tracksFromMapping += result.coverage.tracksFromMapping;
+        const std::string text = ScriptGenerator(seed).generate(scriptLength);
+        const RunResult result = runScript(text);
+        EXPECT_TRUE(result.violations.empty()) << "seed " << seed << " "
+                                               << failureReport(text, result, keepScript(seed, text));
+        total += result.coverage;
     }
     std::printf("seeds %llu..%llu: %zu reports arrived, %zu queue overflows, %zu timer heartbeats, %zu peak "
                 "messages, %zu events passed through, %zu tracks taken from the mapping file\n",
@@ -62,11 +149,23 @@ TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, SimulationBatch, ::testing::Range<std::uint64_t>(0, batches));
 
-TEST(SimulationReplay, ReplaysTheSeedNamed) {
-    const auto seed = environmentNumber("VANTREL_SIM_SEED");
-    if (!seed) GTEST_SKIP() << "set VANTREL_SIM_SEED=N to replay seed N";
-    const RunResult result = runSeed(*seed, environmentNumber("VANTREL_SIM_VERBOSE").value_or(0) != 0);
-    EXPECT_TRUE(result.passed) << result.report;
+TEST(SimulationReplay, RunsTheSeedOrScriptNamed) {
+    std::string text;
+    std::filesystem::path file;
+    if (const char* script = std::getenv("VANTREL_SIM_SCRIPT")) {
+        file = script;
+        std::ostringstream content;
+        content << std::ifstream(file).rdbuf();
+        text = content.str();
+    } else if (const auto seed = environmentNumber("VANTREL_SIM_SEED")) {
+        text = ScriptGenerator(*seed).generate(scriptLength);
+        file = keepScript(*seed, text);
+        std::printf("seed %llu's script: %s\n", static_cast<unsigned long long>(*seed), file.c_str());
+    } else {
+        GTEST_SKIP() << "set VANTREL_SIM_SEED=N or VANTREL_SIM_SCRIPT=FILE";
+    }
+    const RunResult result = runScript(text);
+    EXPECT_TRUE(result.violations.empty()) << failureReport(text, result, file);
 }
 
 } // namespace
