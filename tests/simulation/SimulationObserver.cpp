@@ -111,7 +111,10 @@ void SimulationObserver::afterCommand(const host::ScriptLine& line) {
                },
                line.command);
     context_ = Context{};
-    if (!violations_.empty() && failedLine_ == 0) failedLine_ = line.lineNumber;
+    if (!violations_.empty() && failedLine_ == 0) {
+        failedLine_ = line.lineNumber;
+        firstViolations_ = violations_.messages();
+    }
 }
 
 void SimulationObserver::finish() {
@@ -119,7 +122,10 @@ void SimulationObserver::finish() {
     checkReleased();
     if (quiet_ && happenedSinceQuiet_ != 0)
         fail(std::to_string(happenedSinceQuiet_) + " log lines and sends after every instance was released");
-    if (!violations_.empty() && failedLine_ == 0) failedLine_ = quietLine_;
+    if (!violations_.empty() && failedLine_ == 0) {
+        failedLine_ = quietLine_;
+        firstViolations_ = violations_.messages();
+    }
 }
 
 // The receiver and other destinations, and time.

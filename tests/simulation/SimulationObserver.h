@@ -53,8 +53,9 @@ public:
     // The run is over: the last checks.
     void finish();
 
-    const Violations& violations() const { return violations_; }
-    // The script line whose command the first violation followed.
+    // What the checks found up to the end of the first command that failed them (later failures
+    // mostly follow from it), and that command's script line.
+    const std::vector<std::string>& violations() const { return firstViolations_; }
     int failedLine() const { return failedLine_; }
     const Coverage& coverage() const { return coverage_; }
 
@@ -139,6 +140,7 @@ private:
     bool quiet_ = false;
     Violations violations_;
     int failedLine_ = 0;
+    std::vector<std::string> firstViolations_;
     Coverage coverage_;
     Context context_;
     FaultWindows faults_;

@@ -95,7 +95,7 @@ RunResult runScript(const std::string& text) {
     options.observer = &observer;
     host::runScenario(script, options);
     observer.finish();
-    return {observer.violations().messages(), observer.failedLine(), observer.coverage()};
+    return {observer.violations(), observer.failedLine(), observer.coverage()};
 }
 
 // What failed, the line it followed, and where the script is kept for replaying it.
