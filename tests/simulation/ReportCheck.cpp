@@ -57,13 +57,13 @@ void ReportCheck::rendered(const host::ScriptEvent& event, const protocol::Insta
 }
 
 void ReportCheck::arrived(std::span<const std::uint8_t> bytes, platform::TimePoint now,
-                          const FaultWindows& faults, Violations& violations) {
+                          const FaultWindows& faults, std::vector<std::string>& violations) {
     if (batchTime_ && *batchTime_ != now) closeBatch(faults, violations);
     batchTime_ = now;
     batch_.emplace_back(bytes.begin(), bytes.end());
 }
 
-void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations) {
+void ReportCheck::closeBatch(const FaultWindows& faults, std::vector<std::string>& violations) {
     if (!batchTime_) return;
     const platform::TimePoint drain = *batchTime_;
     // Reports rendered at the tick's own time were rendered after it.
@@ -76,7 +76,7 @@ void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations)
     };
 
     if (batch_.size() > queueBound) {
-        violations.add("a tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
+        violations.push_back("a tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
                        " reports, more than the queue holds");
     } else if (!faults.overlap(faultsMatterFrom(), drain)) {
         // Untouched by faults: exactly the first reports queued, up to the bound.
@@ -94,12 +94,12 @@ void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations)
                 message += ", queued " + protocol::hexString(window[first].bytes) + " at " +
                            timeText(window[first].renderTime);
             }
-            violations.add(message);
+            violations.push_back(message);
         }
     } else if (batch_.size() > window.size() ||
                std::ranges::none_of(std::views::iota(std::size_t{0}, window.size() - batch_.size() + 1),
                                     matchesAt)) {
-        violations.add("the tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
+        violations.push_back("the tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
                        " reports that are not one run of the " + std::to_string(window.size()) + " queued");
     }
     windowStart_ = windowEnd;
@@ -108,11 +108,11 @@ void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations)
     batch_.clear();
 }
 
-void ReportCheck::settle(platform::TimePoint now, const FaultWindows& faults, Violations& violations) {
+void ReportCheck::settle(platform::TimePoint now, const FaultWindows& faults, std::vector<std::string>& violations) {
     closeBatch(faults, violations);
     const std::size_t missing = expected_.size() - windowStart_;
     if (missing == 0 || faults.overlap(faultsMatterFrom(), now)) return;
-    violations.add(std::to_string(missing) + " queued reports never arrived, the first " +
+    violations.push_back(std::to_string(missing) + " queued reports never arrived, the first " +
                    protocol::hexString(expected_[windowStart_].bytes) + " rendered at " +
                    timeText(expected_[windowStart_].renderTime));
 }

@@ -201,30 +201,12 @@ std::string ScriptGenerator::event() {
     const std::uint64_t length = lengthRoll < 82   ? random_.between(1, 3)
                                  : lengthRoll < 88 ? 0
                                                    : random_.between(4, 8);
+    // Controllers most often, then pressure, pitch wheel, channel-16 notes, other notes, any byte.
+    static const std::vector<std::uint64_t> statuses = {0xB0, 0xB0, 0xB0, 0xD0, 0xE0, 0x9F, 0x90, 0x80, 0, 0};
+    const std::uint64_t status = random_.pick(statuses);
     const std::uint64_t channel = random_.chance(0.7) ? random_.below(2) : random_.below(16);
     std::uint64_t bytes[8];
-    switch (random_.below(9)) {
-    case 0:
-    case 1:
-    case 2:
-        bytes[0] = 0xB0 | channel;
-        break;
-    case 3:
-        bytes[0] = 0xD0 | channel;
-        break;
-    case 4:
-        bytes[0] = 0xE0 | channel;
-        break;
-    case 5:
-        bytes[0] = 0x9F;
-        break;
-    case 6:
-        bytes[0] = (random_.chance(0.5) ? 0x90 : 0x80) | channel;
-        break;
-    default:
-        bytes[0] = random_.below(256);
-        break;
-    }
+    bytes[0] = status == 0 ? random_.below(256) : status == 0x9F ? status : status | channel;
     bytes[1] = random_.chance(0.7) ? random_.pick(controllers) : random_.below(256);
     bytes[2] = random_.chance(0.4) ? random_.pick(values) : random_.below(256);
     for (std::size_t i = 3; i < 8; ++i)

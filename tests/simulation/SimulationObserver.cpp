@@ -113,7 +113,7 @@ void SimulationObserver::afterCommand(const host::ScriptLine& line) {
     context_ = Context{};
     if (!violations_.empty() && failedLine_ == 0) {
         failedLine_ = line.lineNumber;
-        firstViolations_ = violations_.messages();
+        firstViolations_ = violations_;
     }
 }
 
@@ -124,7 +124,7 @@ void SimulationObserver::finish() {
         fail(std::to_string(happenedSinceQuiet_) + " log lines and sends after every instance was released");
     if (!violations_.empty() && failedLine_ == 0) {
         failedLine_ = quietLine_;
-        firstViolations_ = violations_.messages();
+        firstViolations_ = violations_;
     }
 }
 

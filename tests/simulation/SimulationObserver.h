@@ -17,7 +17,6 @@
 #include "MappingModel.h"
 #include "MeterCheck.h"
 #include "ReportCheck.h"
-#include "Violations.h"
 #include "host/scenario/ScenarioObserver.h"
 #include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
@@ -119,7 +118,7 @@ private:
         std::vector<std::vector<std::uint8_t>> meterMessages; // sent by the meter rendering
     };
 
-    void fail(const std::string& message) { violations_.add(message); }
+    void fail(const std::string& message) { violations_.push_back(message); }
     void setupChangeQueued();
     void advancing(platform::Duration duration);
     void release(std::size_t index);
@@ -138,7 +137,7 @@ private:
     int quietLine_;
     bool settled_ = false;
     bool quiet_ = false;
-    Violations violations_;
+    std::vector<std::string> violations_; // everything the checks found
     int failedLine_ = 0;
     std::vector<std::string> firstViolations_;
     Coverage coverage_;
