@@ -49,7 +49,8 @@ void ComponentRegistry::registerBundle(BundleDescription bundle) {
     registerLinked(std::move(bundle), nullptr);
 }
 
-void ComponentRegistry::registerLinked(BundleDescription bundle, platform::PluginPrincipalEntryPoint factory) {
+void ComponentRegistry::registerLinked(BundleDescription bundle,
+                                       platform::PluginPrincipalEntryPoint factory) {
     const auto shared = std::make_shared<const BundleDescription>(std::move(bundle));
     for (const auto& entry : shared->audioComponents)
         components_.push_back({entry, shared, factory});

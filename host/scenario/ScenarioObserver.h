@@ -25,11 +25,11 @@ public:
     // The host made the instance's audio unit. [host]
     virtual void created(const InstanceRef& instance, const std::shared_ptr<platform::AUAudioUnit>& unit) = 0;
 
-    virtual void log(const platform::LogRecord& record) = 0;   // [any]
+    virtual void log(const platform::LogRecord& record) = 0;     // [any]
     virtual void send(const platform::MIDISendRecord& send) = 0; // [any, render]
     // An event the instance passed to the host's MIDI output. [render]
-    virtual void output(const InstanceRef& instance, platform::AUEventSampleTime sampleTime, std::uint8_t cable,
-                        std::span<const std::uint8_t> bytes) = 0;
+    virtual void output(const InstanceRef& instance, platform::AUEventSampleTime sampleTime,
+                        std::uint8_t cable, std::span<const std::uint8_t> bytes) = 0;
 
     // Around one render call of the instance: the buffers it rendered into and what it returned.
     // [host]

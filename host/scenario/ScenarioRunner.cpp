@@ -73,11 +73,10 @@ public:
         if (options.mode == RunMode::live) renderThread_ = std::make_unique<RenderThread>();
         session_.platform().notifications->setPostListener(
             [this](const platform::Notification& notification) { trace_.notification(notification); });
-        session_.platform().midi->setSendObserver(
-            [this](const platform::MIDISendRecord& send) {
-                trace_.send(send);
-                if (observer_) observer_->send(send);
-            });
+        session_.platform().midi->setSendObserver([this](const platform::MIDISendRecord& send) {
+            trace_.send(send);
+            if (observer_) observer_->send(send);
+        });
     }
 
     ~Runner() {
@@ -298,8 +297,9 @@ private:
     platform::AUMIDIOutputEventBlock midiOutput(const InstanceRef& ref) {
         platform::AUMIDIOutputEventBlock traced = trace_.midiOutput(ref.name);
         if (!observer_) return traced;
-        return [traced, observer = observer_, &ref](platform::AUEventSampleTime sampleTime, std::uint8_t cable,
-                                                    platform::NSInteger length, const std::uint8_t* bytes) {
+        return [traced, observer = observer_, &ref](platform::AUEventSampleTime sampleTime,
+                                                    std::uint8_t cable, platform::NSInteger length,
+                                                    const std::uint8_t* bytes) {
             observer->output(ref, sampleTime, cable,
                              {bytes, bytes == nullptr || length < 0 ? 0 : static_cast<std::size_t>(length)});
             return traced(sampleTime, cable, length, bytes);

@@ -20,7 +20,7 @@ struct RunOptions {
     std::optional<std::uint64_t> seed; // none: 1 under simulation, the machine's seed live
     std::filesystem::path application; // the container application's folder
     std::FILE* trace = stdout;
-    std::FILE* diagnostics = stderr; // plug-ins that cannot be registered are named here
+    std::FILE* diagnostics = stderr;         // plug-ins that cannot be registered are named here
     ComponentRegistry* components = nullptr; // none: the plug-ins in `application`
     ScenarioObserver* observer = nullptr;
 };

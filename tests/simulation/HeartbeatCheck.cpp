@@ -17,7 +17,8 @@ std::string at(platform::TimePoint time) {
 
 } // namespace
 
-void HeartbeatCheck::arrived(platform::TimePoint now, bool inStep, bool restoring, std::vector<std::string>& violations) {
+void HeartbeatCheck::arrived(platform::TimePoint now, bool inStep, bool restoring,
+                             std::vector<std::string>& violations) {
     if (inStep) {
         if (!restoring) violations.push_back("a Heartbeat outside a restore and outside the timer" + at(now));
         return;

@@ -19,7 +19,8 @@ float input(const AudioCall& call, std::uint32_t index, std::uint32_t frame) {
 
 } // namespace
 
-std::optional<std::string> AudioCall::bufferDifference(bool pulled, const platform::AudioBufferList& buffers) const {
+std::optional<std::string> AudioCall::bufferDifference(bool pulled,
+                                                       const platform::AudioBufferList& buffers) const {
     for (std::uint32_t index = 0; index < buffers.mNumberBuffers; ++index) {
         const auto* samples = static_cast<const float*>(buffers.mBuffers[index].mData);
         for (std::uint32_t frame = 0; frame < command.frames; ++frame) {

@@ -77,7 +77,7 @@ void ReportCheck::closeBatch(const FaultWindows& faults, std::vector<std::string
 
     if (batch_.size() > queueBound) {
         violations.push_back("a tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
-                       " reports, more than the queue holds");
+                             " reports, more than the queue holds");
     } else if (!faults.overlap(faultsMatterFrom(), drain)) {
         // Untouched by faults: exactly the first reports queued, up to the bound.
         const std::size_t due = std::min(window.size(), queueBound);
@@ -100,7 +100,8 @@ void ReportCheck::closeBatch(const FaultWindows& faults, std::vector<std::string
                std::ranges::none_of(std::views::iota(std::size_t{0}, window.size() - batch_.size() + 1),
                                     matchesAt)) {
         violations.push_back("the tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
-                       " reports that are not one run of the " + std::to_string(window.size()) + " queued");
+                             " reports that are not one run of the " + std::to_string(window.size()) +
+                             " queued");
     }
     windowStart_ = windowEnd;
     lastDrain_ = drain + platform::Duration(1);
@@ -108,13 +109,14 @@ void ReportCheck::closeBatch(const FaultWindows& faults, std::vector<std::string
     batch_.clear();
 }
 
-void ReportCheck::settle(platform::TimePoint now, const FaultWindows& faults, std::vector<std::string>& violations) {
+void ReportCheck::settle(platform::TimePoint now, const FaultWindows& faults,
+                         std::vector<std::string>& violations) {
     closeBatch(faults, violations);
     const std::size_t missing = expected_.size() - windowStart_;
     if (missing == 0 || faults.overlap(faultsMatterFrom(), now)) return;
     violations.push_back(std::to_string(missing) + " queued reports never arrived, the first " +
-                   protocol::hexString(expected_[windowStart_].bytes) + " rendered at " +
-                   timeText(expected_[windowStart_].renderTime));
+                         protocol::hexString(expected_[windowStart_].bytes) + " rendered at " +
+                         timeText(expected_[windowStart_].renderTime));
 }
 
 } // namespace vantrel::simulation

@@ -179,10 +179,10 @@ void ScriptGenerator::midiIn(const Instance& instance) {
     std::string events;
     for (std::int64_t i = 0; i < count; ++i) {
         if (i > 0) events += ", ";
-        events += storm && random_.chance(0.8) ? format("%02" PRIX64 " %02" PRIX64 " %02" PRIX64,
-                                                        0xB0 + random_.below(16), random_.below(128),
-                                                        random_.below(128))
-                                               : event();
+        events += storm && random_.chance(0.8)
+                      ? format("%02" PRIX64 " %02" PRIX64 " %02" PRIX64, 0xB0 + random_.below(16),
+                               random_.below(128), random_.below(128))
+                      : event();
     }
     line(command + events);
 }
@@ -194,7 +194,8 @@ std::string ScriptGenerator::event() {
     const std::int64_t sampleTime =
         random_.chance(0.9) ? random_.between(0, 4095) : static_cast<std::int64_t>(random_.bits());
     const auto cable = random_.chance(0.8) ? random_.below(2) : random_.below(256);
-    std::string text = "at=" + std::to_string(sampleTime) + (cable != 0 ? " cable=" + std::to_string(cable) : "");
+    std::string text =
+        "at=" + std::to_string(sampleTime) + (cable != 0 ? " cable=" + std::to_string(cable) : "");
     if (random_.chance(0.12)) return random_.pick(otherTypes) + " " + text;
 
     const auto lengthRoll = random_.below(100);
@@ -309,7 +310,8 @@ void ScriptGenerator::notification() {
     if (random_.chance(0.2)) {
         // A payload of the wrong shape or types.
         userInfo = anyValue(3);
-        if (!userInfo.is_object()) userInfo = {{"uid", userInfo}, {"names", anyValue(2)}, {"notes", anyValue(2)}};
+        if (!userInfo.is_object())
+            userInfo = {{"uid", userInfo}, {"names", anyValue(2)}, {"notes", anyValue(2)}};
     } else if (name != "articulations") {
         // Mostly for an instance whose uid a restore made known.
         const auto index = anyInstance(Kind::monitor);
@@ -325,7 +327,8 @@ void ScriptGenerator::notification() {
             notes.push_back(random_.chance(0.9) ? random_.between(0, 127) : random_.between(-1000, 1000));
         }
         userInfo["names"] = names;
-        if (random_.chance(0.8)) userInfo["notes"] = random_.chance(0.85) ? platform::Value(notes) : anyValue(2);
+        if (random_.chance(0.8))
+            userInfo["notes"] = random_.chance(0.85) ? platform::Value(notes) : anyValue(2);
     }
     line("notify " + name + " " + json(userInfo));
 }
@@ -350,7 +353,8 @@ void ScriptGenerator::mappingWrite() {
     for (auto count = random_.between(1, 4); count > 0; --count) {
         // Instance numbers count up from 1 in a fresh process, one per meter made.
         std::string key = random_.pick(std::vector<std::string>{"0", "128", "-1", "01", "x"});
-        if (random_.chance(0.75) && metersCreated_ > 0) key = std::to_string(random_.between(1, static_cast<std::int64_t>(metersCreated_)));
+        if (random_.chance(0.75) && metersCreated_ > 0)
+            key = std::to_string(random_.between(1, static_cast<std::int64_t>(metersCreated_)));
         platform::Value entry = platform::Value::object();
         if (random_.chance(0.9))
             entry["trackNr"] = random_.chance(0.75) ? platform::Value(random_.between(-3, 200)) : anyValue(1);

@@ -33,7 +33,8 @@ bool receiverFindable() {
     for (platform::ItemCount index = 0; index < count; ++index) {
         std::int32_t uniqueID = 0;
         if (platform::MIDIObjectGetIntegerProperty(platform::MIDIGetDestination(index),
-                                                   platform::kMIDIPropertyUniqueID, &uniqueID) == platform::noErr &&
+                                                   platform::kMIDIPropertyUniqueID,
+                                                   &uniqueID) == platform::noErr &&
             uniqueID == protocol::KVRT)
             return true;
     }
@@ -171,7 +172,8 @@ void SimulationObserver::created(const host::InstanceRef& instance,
         }
         if (monitor.port != 0) ports_[monitor.port] = index;
         if (monitorUnit->uniqueID() == 0) fail("monitor " + name(index) + " was created with uid 0");
-    } else if (const auto meterUnit = std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit)) {
+    } else if (const auto meterUnit =
+                   std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit)) {
         const auto& support = *platform::Platform::current().applicationSupportDirectory;
         Meter& meter =
             meters_.try_emplace(index, host::mappingFilePath(support), meterUnit->instanceID()).first->second;
@@ -200,7 +202,8 @@ void SimulationObserver::release(std::size_t index) {
 // Work the instance queued on the main queue may hold it until that work has run.
 void SimulationObserver::checkReleased() {
     for (const Releasing& released : releasing_) {
-        if (!released.unit.expired()) fail("instance " + name(released.index) + " outlived its release by the host");
+        if (!released.unit.expired())
+            fail("instance " + name(released.index) + " outlived its release by the host");
         if (released.port != 0 && midi().clientOfPort(released.port) != 0)
             fail("instance " + name(released.index) + " left its MIDI port behind");
         ports_.erase(released.port);
@@ -217,8 +220,8 @@ void SimulationObserver::restored(std::size_t index) {
         const auto restoredUid = saved ? platform::unsignedIntValue(*saved) : std::nullopt;
         const std::uint32_t expected = restoredUid && *restoredUid != 0 ? *restoredUid : context_.uidBefore;
         if (unit->uniqueID() != expected)
-            fail("monitor " + name(index) + " has uid " + std::to_string(unit->uniqueID()) + " after a restore, not " +
-                 std::to_string(expected));
+            fail("monitor " + name(index) + " has uid " + std::to_string(unit->uniqueID()) +
+                 " after a restore, not " + std::to_string(expected));
     } else if (const auto meter = meters_.find(index); meter != meters_.end()) {
         const auto unit = meter->second.unit();
         if (!unit) return;
@@ -256,10 +259,11 @@ void SimulationObserver::rendering(const host::InstanceRef& instance) {
         meter->second.trackNr = unit ? unit->trackNr() : 0;
         const platform::MIDIEndpointRef destination = unit ? unit->targetDestination() : 0;
         std::int32_t ignored = 0;
-        meter->second.linked = unit && meter->second.alive && unit->midiOutputPort() != 0 && destination != 0 &&
-                               platform::MIDIObjectGetIntegerProperty(destination, platform::kMIDIPropertyUniqueID,
-                                                                      &ignored) != platform::kMIDIObjectNotFound &&
-                               !faults_.open();
+        meter->second.linked =
+            unit && meter->second.alive && unit->midiOutputPort() != 0 && destination != 0 &&
+            platform::MIDIObjectGetIntegerProperty(destination, platform::kMIDIPropertyUniqueID, &ignored) !=
+                platform::kMIDIObjectNotFound &&
+            !faults_.open();
     }
 }
 
@@ -283,24 +287,25 @@ void SimulationObserver::rendered(const host::InstanceRef& instance, const platf
 // The MIDI events of 1 to 3 bytes pass through, in order, as they went in.
 void SimulationObserver::renderedMIDI(std::size_t index, Monitor& monitor, platform::OSStatus status) {
     const auto& command = std::get<host::MIDIInCommand>(*context_.command);
-    if (status != platform::noErr) fail("monitor " + name(index) + "'s render call returned " + std::to_string(status));
+    if (status != platform::noErr)
+        fail("monitor " + name(index) + "'s render call returned " + std::to_string(status));
     // A render block the host kept works as long as its unit exists, released or not.
     const auto unit = monitor.weak.lock();
     const std::span<const host::ScriptEvent> events =
         command.nullList ? std::span<const host::ScriptEvent>{} : std::span(command.events);
     std::vector<PassedEvent> expected;
     for (const host::ScriptEvent& event : events) {
-        if (unit && monitor.passesThrough && event.type == platform::AURenderEventMIDI && !event.bytes.empty() &&
-            event.bytes.size() <= 3)
+        if (unit && monitor.passesThrough && event.type == platform::AURenderEventMIDI &&
+            !event.bytes.empty() && event.bytes.size() <= 3)
             expected.push_back({event.sampleTime, event.cable, event.bytes});
     }
     if (monitor.passed != expected) {
         std::size_t at = 0;
         while (at < monitor.passed.size() && at < expected.size() && monitor.passed[at] == expected[at])
             ++at;
-        std::string message = "monitor " + name(index) + " passed through " + std::to_string(monitor.passed.size()) +
-                              " events where " + std::to_string(expected.size()) + " went in; event " +
-                              std::to_string(at);
+        std::string message = "monitor " + name(index) + " passed through " +
+                              std::to_string(monitor.passed.size()) + " events where " +
+                              std::to_string(expected.size()) + " went in; event " + std::to_string(at);
         if (at < monitor.passed.size()) message += " passed " + describe(monitor.passed[at]);
         if (at < expected.size()) message += " expected " + describe(expected[at]);
         fail(message);
@@ -311,8 +316,8 @@ void SimulationObserver::renderedMIDI(std::size_t index, Monitor& monitor, platf
         monitor.reports.rendered(event, monitor.tag, platform::dispatchNow());
 }
 
-void SimulationObserver::renderedAudio(std::size_t index, Meter& meter, const platform::AudioBufferList& buffers,
-                                       platform::OSStatus status) {
+void SimulationObserver::renderedAudio(std::size_t index, Meter& meter,
+                                       const platform::AudioBufferList& buffers, platform::OSStatus status) {
     const auto& command = std::get<host::AudioCommand>(*context_.command);
     const AudioCall call{command, context_.audioCall, meter.sampleRate};
     const bool alive = meter.unit() != nullptr;
@@ -335,7 +340,8 @@ void SimulationObserver::renderedAudio(std::size_t index, Meter& meter, const pl
              (due ? "ends" : "does not end") + " a window");
     } else if (!sent.empty()) {
         const auto [left, right] = meter.window.due();
-        const std::vector<std::uint8_t> expected{0xF0, 0x7E, meter.instanceID, meter.trackNr, left, right, 0xF7};
+        const std::vector<std::uint8_t> expected{0xF0,  0x7E, meter.instanceID, meter.trackNr, left,
+                                                 right, 0xF7};
         if (sent.front() != expected)
             fail("meter " + name(index) + " sent " + protocol::hexString(sent.front()) + ", not " +
                  protocol::hexString(expected));
@@ -358,15 +364,16 @@ void SimulationObserver::send(const platform::MIDISendRecord& record) {
     const std::vector<std::uint8_t> bytes = record.bytes();
     const auto found = ports_.find(record.port);
     if (found == ports_.end()) {
-        fail("a send from port " + std::to_string(record.port) + ", which no live instance owns: " +
-             protocol::hexString(bytes));
+        fail("a send from port " + std::to_string(record.port) +
+             ", which no live instance owns: " + protocol::hexString(bytes));
         return;
     }
     const std::size_t index = found->second;
     if (const auto monitor = monitors_.find(index); monitor != monitors_.end())
         return observeMonitorSend(index, monitor->second, bytes);
     const protocol::ReceiverMessage message = protocol::decodeReceiverMessage(bytes);
-    if (message.kind != protocol::ReceiverMessage::Kind::peakMeter || message.instanceID != meters_.at(index).instanceID) {
+    if (message.kind != protocol::ReceiverMessage::Kind::peakMeter ||
+        message.instanceID != meters_.at(index).instanceID) {
         fail("meter " + name(index) + " sent " + protocol::hexString(bytes));
     } else if (context_.rendering != index) {
         fail("meter " + name(index) + " sent outside its own render call");
@@ -375,7 +382,8 @@ void SimulationObserver::send(const platform::MIDISendRecord& record) {
     }
 }
 
-void SimulationObserver::observeMonitorSend(std::size_t index, Monitor& monitor, const std::vector<std::uint8_t>& bytes) {
+void SimulationObserver::observeMonitorSend(std::size_t index, Monitor& monitor,
+                                            const std::vector<std::uint8_t>& bytes) {
     using Kind = protocol::ReceiverMessage::Kind;
     const protocol::ReceiverMessage message = protocol::decodeReceiverMessage(bytes);
     const std::string who = "monitor " + name(index) + " ";
@@ -384,12 +392,14 @@ void SimulationObserver::observeMonitorSend(std::size_t index, Monitor& monitor,
     switch (message.kind) {
     case Kind::heartbeat:
         if (message.uid != uid) fail(who + "sent a Heartbeat for uid " + std::to_string(message.uid));
-        monitor.heartbeats.arrived(platform::dispatchNow(), context_.inStep, context_.restoring == index, violations_);
+        monitor.heartbeats.arrived(platform::dispatchNow(), context_.inStep, context_.restoring == index,
+                                   violations_);
         return;
     case Kind::connectRequest:
     case Kind::disconnectRequest:
         if (context_.pressing != index || message.uid != uid)
-            fail(who + "sent a connect or disconnect request nobody asked for: " + protocol::hexString(bytes));
+            fail(who +
+                 "sent a connect or disconnect request nobody asked for: " + protocol::hexString(bytes));
         return;
     case Kind::eventReport:
         if (context_.inStep) fail(who + "sent a report outside its timer: " + protocol::hexString(bytes));

@@ -60,7 +60,8 @@ public:
 
     void beforeCommand(const host::ScriptLine& line) override;
     void afterCommand(const host::ScriptLine& line) override;
-    void created(const host::InstanceRef& instance, const std::shared_ptr<platform::AUAudioUnit>& unit) override;
+    void created(const host::InstanceRef& instance,
+                 const std::shared_ptr<platform::AUAudioUnit>& unit) override;
     void log(const platform::LogRecord& record) override;
     void send(const platform::MIDISendRecord& send) override;
     void output(const host::InstanceRef& instance, platform::AUEventSampleTime sampleTime, std::uint8_t cable,
@@ -85,7 +86,9 @@ private:
         // Taken just before a render call.
         bool connected = false;
         protocol::InstanceTag tag{};
-        std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit() const { return alive ? weak.lock() : nullptr; }
+        std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit() const {
+            return alive ? weak.lock() : nullptr;
+        }
     };
     struct Meter {
         Meter(std::filesystem::path mappingFile, std::uint8_t instanceID)
@@ -152,7 +155,7 @@ private:
         std::weak_ptr<platform::AUAudioUnit> unit;
         platform::MIDIPortRef port;
     };
-    std::vector<Releasing> releasing_; // released by the host since the last advance
+    std::vector<Releasing> releasing_;   // released by the host since the last advance
     std::size_t happenedSinceQuiet_ = 0; // log lines and sends
 };
 

@@ -64,7 +64,9 @@ host::ComponentRegistry& linkedPlugins() {
 // so that the host replaying a script alone gives the same numbers.
 void startInstanceNumbersAfresh() {
     const platform::SimulatedPlatform probePlatform;
-    while (meter::TolvaneAudioMeterExtensionAudioUnit({platform::kAudioUnitType_Effect, 0, 0}, 0).instanceID() != 127) {
+    while (
+        meter::TolvaneAudioMeterExtensionAudioUnit({platform::kAudioUnitType_Effect, 0, 0}, 0).instanceID() !=
+        127) {
     }
 }
 
@@ -98,7 +100,8 @@ RunResult runScript(const std::string& text) {
 }
 
 // What failed, the line it followed, and where the script is kept for replaying it.
-std::string failureReport(const std::string& text, const RunResult& result, const std::filesystem::path& file) {
+std::string failureReport(const std::string& text, const RunResult& result,
+                          const std::filesystem::path& file) {
     std::istringstream lines(text);
     std::string line;
     for (int number = 1; number <= result.failedLine && std::getline(lines, line); ++number) {
@@ -107,8 +110,8 @@ std::string failureReport(const std::string& text, const RunResult& result, cons
     for (const std::string& message : result.violations)
         report += "  " + message + "\n";
     return report + "replay: " VANTREL_HOST_PROGRAM " sim " + file.string() + "\n" +
-           "check: VANTREL_SIM_SCRIPT=" + file.string() + " " + std::filesystem::read_symlink("/proc/self/exe").string() +
-           " --gtest_filter=SimulationReplay.*\n";
+           "check: VANTREL_SIM_SCRIPT=" + file.string() + " " +
+           std::filesystem::read_symlink("/proc/self/exe").string() + " --gtest_filter=SimulationReplay.*\n";
 }
 
 class SimulationBatch : public ::testing::TestWithParam<std::uint64_t> {};
@@ -121,7 +124,8 @@ TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
         const std::string text = ScriptGenerator(seed).generate(scriptLength);
         const RunResult result = runScript(text);
         if (!result.violations.empty()) {
-            const auto file = std::filesystem::absolute("simulation-seed-" + std::to_string(seed) + ".script");
+            const auto file =
+                std::filesystem::absolute("simulation-seed-" + std::to_string(seed) + ".script");
             std::ofstream(file) << text;
             ADD_FAILURE() << "seed " << seed << " " << failureReport(text, result, file);
         }
