@@ -36,7 +36,6 @@ public:
     // Everything queued must have arrived by `now`, unless a send fault may have struck.
     void settle(platform::TimePoint now, const FaultWindows& faults, std::vector<std::string>& violations);
 
-    std::size_t queued() const { return expected_.size(); }
     std::size_t overflows() const { return overflows_; }
 
 private:
