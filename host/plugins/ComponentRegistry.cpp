@@ -46,9 +46,14 @@ void ComponentRegistry::registerApplication(const std::filesystem::path& applica
 }
 
 void ComponentRegistry::registerBundle(BundleDescription bundle) {
+    registerLinked(std::move(bundle), nullptr);
+}
+
+void ComponentRegistry::registerLinked(BundleDescription bundle,
+                                       platform::PluginPrincipalEntryPoint factory) {
     const auto shared = std::make_shared<const BundleDescription>(std::move(bundle));
     for (const auto& entry : shared->audioComponents)
-        components_.push_back({entry, shared});
+        components_.push_back({entry, shared, factory});
 }
 
 const RegisteredComponent* ComponentRegistry::find(platform::OSType componentType) const {
@@ -59,6 +64,7 @@ const RegisteredComponent* ComponentRegistry::find(platform::OSType componentTyp
 }
 
 platform::PluginPrincipalEntryPoint ComponentRegistry::factory(const RegisteredComponent& component) {
+    if (component.linkedFactory != nullptr) return component.linkedFactory;
     const auto& path = component.bundle->executable;
     std::lock_guard guard(mutex_);
     void*& module = modules_[path];

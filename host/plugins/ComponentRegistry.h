@@ -19,6 +19,8 @@ namespace vantrel::host {
 struct RegisteredComponent {
     AudioComponentEntry entry;
     std::shared_ptr<const BundleDescription> bundle;
+    // The factory of a plug-in linked into the program itself; null: the bundle's module has it.
+    platform::PluginPrincipalEntryPoint linkedFactory = nullptr;
 };
 
 class ComponentRegistry {
@@ -27,6 +29,9 @@ public:
     // be read is left out and named in `problems`. [host]
     void registerApplication(const std::filesystem::path& application, std::vector<std::string>& problems);
     void registerBundle(BundleDescription bundle); // [host]
+    // A bundle whose plug-in is linked into the program, so that its module is never loaded
+    // and its types are the program's own (the randomized simulation looks inside). [host]
+    void registerLinked(BundleDescription bundle, platform::PluginPrincipalEntryPoint factory);
 
     // The first component of `type`; null when none is registered. [any]
     const RegisteredComponent* find(platform::OSType componentType) const;

@@ -47,13 +47,17 @@ struct Slot {
 class Runner {
 public:
     Runner(const Script& script, const RunOptions& options)
-        : script_(script), trace_(options.trace, options.mode == RunMode::live),
-          logSink_([this](const platform::LogRecord& record) { trace_.log(record); }),
+        : script_(script), observer_(options.observer), trace_(options.trace, options.mode == RunMode::live),
+          logSink_([this](const platform::LogRecord& record) {
+              trace_.log(record);
+              if (observer_) observer_->log(record);
+          }),
           session_(options.mode, options.seed.value_or(1), logSink_),
+          registry_(options.components ? *options.components : ownRegistry_),
           receiver_(session_.applicationSupportDirectory()) {
         if (options.seed) session_.platform().random->reseed(*options.seed);
         std::vector<std::string> problems;
-        registry_.registerApplication(options.application, problems);
+        if (!options.components) registry_.registerApplication(options.application, problems);
         for (const auto& problem : problems)
             std::fprintf(options.diagnostics, "vantrel-host: %s\n", problem.c_str());
         if (registry_.components().empty())
@@ -69,8 +73,10 @@ public:
         if (options.mode == RunMode::live) renderThread_ = std::make_unique<RenderThread>();
         session_.platform().notifications->setPostListener(
             [this](const platform::Notification& notification) { trace_.notification(notification); });
-        session_.platform().midi->setSendObserver(
-            [this](const platform::MIDISendRecord& send) { trace_.send(send); });
+        session_.platform().midi->setSendObserver([this](const platform::MIDISendRecord& send) {
+            trace_.send(send);
+            if (observer_) observer_->send(send);
+        });
     }
 
     ~Runner() {
@@ -84,8 +90,11 @@ public:
     }
 
     void run() {
-        for (const ScriptLine& line : script_.lines)
+        for (const ScriptLine& line : script_.lines) {
+            if (observer_) observer_->beforeCommand(line);
             execute(line.command);
+            if (observer_) observer_->afterCommand(line);
+        }
     }
 
 private:
@@ -108,6 +117,7 @@ private:
             platform::AudioUnitRenderActionFlags flags = 0;
             status = block(&flags, &timestamp, frames, 0, buffers, events, pull);
         };
+        if (observer_) observer_->rendering(slot.ref);
         if (renderThread_) {
             renderThread_->run(call);
         } else {
@@ -115,6 +125,7 @@ private:
         }
         slot.sampleTime += frames;
         trace_.afterRender();
+        if (observer_) observer_->rendered(slot.ref, *buffers, status);
         if (status != platform::noErr) traceHost(slot.ref, "render failed: " + std::to_string(status));
     }
 
@@ -257,6 +268,7 @@ private:
             outputs && outputs->count() > 0)
             slots_[ref.index]->pull.sampleRate = (*outputs)[0]->format()->sampleRate();
         traceHost(ref, "created");
+        if (observer_) observer_->created(ref, slots_[ref.index]->hosted->unit());
     }
 
     void save(const InstanceRef& ref) {
@@ -272,14 +284,26 @@ private:
         auto& faults = *session_.platform().audioUnitFaults;
         if (command.fail) faults.failNextAllocate = true;
         try {
-            instance->allocate(command.noOutput
-                                   ? platform::AUMIDIOutputEventBlock{}
-                                   : trace_.midiOutput(slots_[command.instance.index]->ref.name));
+            instance->allocate(command.noOutput ? platform::AUMIDIOutputEventBlock{}
+                                                : midiOutput(slots_[command.instance.index]->ref));
         } catch (const platform::PlatformError& error) {
             traceHost(command.instance, "allocate failed: " + statusText(error));
         }
         // An arranged failure never outlives the command that asked for it.
         faults.failNextAllocate = false;
+    }
+
+    // The host's MIDI output for the instance: traced, and shown to the observer.
+    platform::AUMIDIOutputEventBlock midiOutput(const InstanceRef& ref) {
+        platform::AUMIDIOutputEventBlock traced = trace_.midiOutput(ref.name);
+        if (!observer_) return traced;
+        return [traced, observer = observer_, &ref](platform::AUEventSampleTime sampleTime,
+                                                    std::uint8_t cable, platform::NSInteger length,
+                                                    const std::uint8_t* bytes) {
+            observer->output(ref, sampleTime, cable,
+                             {bytes, bytes == nullptr || length < 0 ? 0 : static_cast<std::size_t>(length)});
+            return traced(sampleTime, cable, length, bytes);
+        };
     }
 
     void midiIn(const MIDIInCommand& command) {
@@ -342,10 +366,12 @@ private:
     }
 
     const Script& script_;
+    ScenarioObserver* observer_;
     ScenarioTrace trace_;
     ForwardingLogSink logSink_;
     PlatformSession session_;
-    ComponentRegistry registry_;
+    ComponentRegistry ownRegistry_;
+    ComponentRegistry& registry_;
     ReceiverSubstitute receiver_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::unique_ptr<RenderThread> renderThread_;

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "host/plugins/ComponentRegistry.h"
 #include "host/scenario/PlatformSession.h"
+#include "host/scenario/ScenarioObserver.h"
 #include "host/script/Script.h"
 
 namespace vantrel::host {
@@ -18,7 +20,9 @@ struct RunOptions {
     std::optional<std::uint64_t> seed; // none: 1 under simulation, the machine's seed live
     std::filesystem::path application; // the container application's folder
     std::FILE* trace = stdout;
-    std::FILE* diagnostics = stderr; // plug-ins that cannot be registered are named here
+    std::FILE* diagnostics = stderr;         // plug-ins that cannot be registered are named here
+    ComponentRegistry* components = nullptr; // none: the plug-ins in `application`
+    ScenarioObserver* observer = nullptr;
 };
 
 // Runs `script` to its end and returns the exit status (0). [main thread of the process]

@@ -17,26 +17,27 @@ std::string at(platform::TimePoint time) {
 
 } // namespace
 
-void HeartbeatCheck::arrived(platform::TimePoint now, bool inStep, bool restoring, Violations& violations) {
+void HeartbeatCheck::arrived(platform::TimePoint now, bool inStep, bool restoring,
+                             std::vector<std::string>& violations) {
     if (inStep) {
-        if (!restoring) violations.add("a Heartbeat outside a restore and outside the timer" + at(now));
+        if (!restoring) violations.push_back("a Heartbeat outside a restore and outside the timer" + at(now));
         return;
     }
     if (now == created_ + startDecision) {
-        if (startDecisionSent_) violations.add("two start-decision Heartbeats" + at(now));
+        if (startDecisionSent_) violations.push_back("two start-decision Heartbeats" + at(now));
         startDecisionSent_ = true;
         return;
     }
     const platform::Duration sinceFirstTick = now - (created_ + firstTick);
     if (sinceFirstTick < platform::Duration::zero() ||
         sinceFirstTick % tickInterval != platform::Duration::zero()) {
-        violations.add("a timer Heartbeat off the tick grid" + at(now));
+        violations.push_back("a timer Heartbeat off the tick grid" + at(now));
         return;
     }
     if (sinceFirstTick < tickInterval * (ticksPerHeartbeat - 1))
-        violations.add("a timer Heartbeat before the 100th tick" + at(now));
+        violations.push_back("a timer Heartbeat before the 100th tick" + at(now));
     if (lastTimerHeartbeat_ && now - *lastTimerHeartbeat_ < tickInterval * ticksPerHeartbeat)
-        violations.add("two timer Heartbeats less than 100 ticks apart" + at(now));
+        violations.push_back("two timer Heartbeats less than 100 ticks apart" + at(now));
     lastTimerHeartbeat_ = now;
     ++timerHeartbeats_;
 }

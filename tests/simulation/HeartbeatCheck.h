@@ -4,8 +4,9 @@
 // than the 100th tick and at most one per 100 ticks.
 
 #include <optional>
+#include <string>
+#include <vector>
 
-#include "Violations.h"
 #include "platform/dispatch/Time.h"
 
 namespace vantrel::simulation {
@@ -16,7 +17,7 @@ public:
 
     // A Heartbeat that arrived at `now`; `restoring`: during the host's restore of this instance,
     // `inStep`: outside the platform's queued work.
-    void arrived(platform::TimePoint now, bool inStep, bool restoring, Violations& violations);
+    void arrived(platform::TimePoint now, bool inStep, bool restoring, std::vector<std::string>& violations);
 
     std::size_t timerHeartbeats() const { return timerHeartbeats_; }
 

@@ -1,43 +1,30 @@
 #pragma once
-// One render call of an audio meter as the host makes it, and what must hold after it: the output
-// buffers hold exactly what the pull-input block put there, bit for bit, or are untouched when it
-// was not called; and the peaks of each 2048-frame window, NaNs ignored, go out in one message.
+// One render call of an audio meter as the host's audio command makes it, and what must hold
+// after it: the buffers hold exactly what the pull-input block put there, bit for bit (nothing
+// when it was not to be called), and the peaks of each 2048-frame window, NaNs ignored, go out in
+// one message.
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
-#include "Scenario.h"
-#include "platform/audiounit/AURenderBlock.h"
+#include "host/script/Script.h"
+#include "platform/audiounit/AudioBufferList.h"
 
 namespace vantrel::simulation {
 
-// The host's buffers and pull-input block for one call of an AudioStep, with input samples from
-// `sampleSeed`.
-class HostRender {
-public:
-    HostRender(const AudioStep& step, std::uint64_t sampleSeed);
-    HostRender(const HostRender&) = delete;
-    HostRender& operator=(const HostRender&) = delete;
+// Call number `call` of `command`, to an instance whose signals run at `sampleRate`.
+struct AudioCall {
+    const host::AudioCommand& command;
+    std::uint32_t call = 0;
+    double sampleRate = 44100;
 
-    platform::AUAudioUnitStatus render(const platform::AUInternalRenderBlock& block);
-
-    // None when the buffers and the pull calls are as they must be; `alive`: the instance existed.
-    std::optional<std::string> difference(bool alive, platform::AUAudioUnitStatus status) const;
-    // The largest magnitude of what the meter can read of buffer `index` (0 when it has none).
+    // `pulled`: the pull-input block was to run and succeed. None when the buffers hold what
+    // they must.
+    std::optional<std::string> bufferDifference(bool pulled, const platform::AudioBufferList& buffers) const;
+    // The largest magnitude the meter can read in the call's buffer `index` (0 when it has none).
     float peak(std::uint32_t index) const;
-    bool pulledSuccessfully() const { return pulls_ == 1 && step_.pullStatus == platform::noErr; }
-
-private:
-    const AudioStep& step_;
-    std::vector<std::vector<float>> input_;
-    std::vector<std::vector<float>> output_;
-    std::vector<std::vector<float>> untouched_;
-    platform::AudioBufferList list_{};
-    platform::AURenderPullInputBlock pull_;
-    int pulls_ = 0;
-    std::optional<std::string> pullComplaint_;
 };
 
 // The window of frames one meter message covers.

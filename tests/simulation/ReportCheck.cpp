@@ -22,9 +22,13 @@ platform::TimePoint ReportCheck::faultsMatterFrom() const {
     return std::max(lastDrain_, expected_[windowStart_].renderTime);
 }
 
-void ReportCheck::rendered(const SimEvent& event, const protocol::InstanceTag& tag, platform::TimePoint now) {
-    if (event.type != 8 || event.length < 1 || event.length > 3) return;
-    const auto [status, d1, d2] = event.data;
+void ReportCheck::rendered(const host::ScriptEvent& event, const protocol::InstanceTag& tag,
+                           platform::TimePoint now) {
+    const std::size_t length = event.bytes.size();
+    if (event.type != platform::AURenderEventMIDI || length < 1 || length > 3) return;
+    const std::uint8_t status = event.bytes[0];
+    const std::uint8_t d1 = length > 1 ? event.bytes[1] : 0;
+    const std::uint8_t d2 = length > 2 ? event.bytes[2] : 0;
     const unsigned channel = unsigned{status & 0x0Fu} << 8;
     std::optional<std::pair<unsigned, std::uint8_t>> keyAndValue;
     switch (status & 0xF0) {
@@ -44,22 +48,22 @@ void ReportCheck::rendered(const SimEvent& event, const protocol::InstanceTag& t
         auto& last = lastValues_[keyAndValue->first];
         if (last == keyAndValue->second) return;
         last = keyAndValue->second;
-    } else if (!(status == 0x9F && event.length == 3 && d2 != 0)) {
+    } else if (!(status == 0x9F && length == 3 && d2 != 0)) {
         return;
     }
     Expected entry{{tag.begin(), tag.end()}, now};
-    entry.bytes.insert(entry.bytes.end(), event.data.begin(), event.data.begin() + event.length);
+    entry.bytes.insert(entry.bytes.end(), event.bytes.begin(), event.bytes.end());
     expected_.push_back(std::move(entry));
 }
 
 void ReportCheck::arrived(std::span<const std::uint8_t> bytes, platform::TimePoint now,
-                          const FaultWindows& faults, Violations& violations) {
+                          const FaultWindows& faults, std::vector<std::string>& violations) {
     if (batchTime_ && *batchTime_ != now) closeBatch(faults, violations);
     batchTime_ = now;
     batch_.emplace_back(bytes.begin(), bytes.end());
 }
 
-void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations) {
+void ReportCheck::closeBatch(const FaultWindows& faults, std::vector<std::string>& violations) {
     if (!batchTime_) return;
     const platform::TimePoint drain = *batchTime_;
     // Reports rendered at the tick's own time were rendered after it.
@@ -72,8 +76,8 @@ void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations)
     };
 
     if (batch_.size() > queueBound) {
-        violations.add("a tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
-                       " reports, more than the queue holds");
+        violations.push_back("a tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
+                             " reports, more than the queue holds");
     } else if (!faults.overlap(faultsMatterFrom(), drain)) {
         // Untouched by faults: exactly the first reports queued, up to the bound.
         const std::size_t due = std::min(window.size(), queueBound);
@@ -90,13 +94,14 @@ void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations)
                 message += ", queued " + protocol::hexString(window[first].bytes) + " at " +
                            timeText(window[first].renderTime);
             }
-            violations.add(message);
+            violations.push_back(message);
         }
     } else if (batch_.size() > window.size() ||
                std::ranges::none_of(std::views::iota(std::size_t{0}, window.size() - batch_.size() + 1),
                                     matchesAt)) {
-        violations.add("the tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
-                       " reports that are not one run of the " + std::to_string(window.size()) + " queued");
+        violations.push_back("the tick at " + timeText(drain) + " sent " + std::to_string(batch_.size()) +
+                             " reports that are not one run of the " + std::to_string(window.size()) +
+                             " queued");
     }
     windowStart_ = windowEnd;
     lastDrain_ = drain + platform::Duration(1);
@@ -104,13 +109,14 @@ void ReportCheck::closeBatch(const FaultWindows& faults, Violations& violations)
     batch_.clear();
 }
 
-void ReportCheck::settle(platform::TimePoint now, const FaultWindows& faults, Violations& violations) {
+void ReportCheck::settle(platform::TimePoint now, const FaultWindows& faults,
+                         std::vector<std::string>& violations) {
     closeBatch(faults, violations);
     const std::size_t missing = expected_.size() - windowStart_;
     if (missing == 0 || faults.overlap(faultsMatterFrom(), now)) return;
-    violations.add(std::to_string(missing) + " queued reports never arrived, the first " +
-                   protocol::hexString(expected_[windowStart_].bytes) + " rendered at " +
-                   timeText(expected_[windowStart_].renderTime));
+    violations.push_back(std::to_string(missing) + " queued reports never arrived, the first " +
+                         protocol::hexString(expected_[windowStart_].bytes) + " rendered at " +
+                         timeText(expected_[windowStart_].renderTime));
 }
 
 } // namespace vantrel::simulation

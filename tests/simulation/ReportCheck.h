@@ -13,8 +13,7 @@
 #include <vector>
 
 #include "LinkModel.h"
-#include "Scenario.h"
-#include "Violations.h"
+#include "host/script/Script.h"
 #include "protocol/ReceiverMessages.h"
 
 namespace vantrel::simulation {
@@ -28,16 +27,15 @@ public:
 
     // One event of a render call that got past the gate (instance alive, sending enabled,
     // connected); queues a report when the event is one that is reported and its value changed.
-    void rendered(const SimEvent& event, const protocol::InstanceTag& tag, platform::TimePoint now);
+    void rendered(const host::ScriptEvent& event, const protocol::InstanceTag& tag, platform::TimePoint now);
     // A report that reached a destination in a tick at `now`.
     void arrived(std::span<const std::uint8_t> bytes, platform::TimePoint now, const FaultWindows& faults,
-                 Violations& violations);
+                 std::vector<std::string>& violations);
     // Checks the batch that arrived last, once its tick is over.
-    void closeBatch(const FaultWindows& faults, Violations& violations);
+    void closeBatch(const FaultWindows& faults, std::vector<std::string>& violations);
     // Everything queued must have arrived by `now`, unless a send fault may have struck.
-    void settle(platform::TimePoint now, const FaultWindows& faults, Violations& violations);
+    void settle(platform::TimePoint now, const FaultWindows& faults, std::vector<std::string>& violations);
 
-    std::size_t queued() const { return expected_.size(); }
     std::size_t overflows() const { return overflows_; }
 
 private:

@@ -1,24 +1,38 @@
-// Randomized simulation: a few hundred seeded scenarios on the simulated platform, each checked
-// step by step. A failing seed is printed with its steps and the command that replays it:
-//   VANTREL_SIM_SEED=N ./build/plain/tests/simulation/simulation_tests
-// (VANTREL_SIM_VERBOSE=1 prints every step as it runs; VANTREL_SIM_SEEDS=N runs N seeds per
-// batch instead of the default, for a longer soak.)
+// Randomized simulation: a few hundred seeded scenario scripts, run by the host on the simulated
+// platform with both plug-ins linked in, each checked after every command. A failing seed leaves
+// its script in the working folder and prints the command that replays it:
+//   vantrel-host sim simulation-seed-N.script                       (its trace)
+//   VANTREL_SIM_SCRIPT=simulation-seed-N.script simulation_tests    (its checks, also on an edited copy)
+// VANTREL_SIM_SEEDS=N runs N seeds per batch instead of the default, for a longer soak.
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
-#include "SimulationRunner.h"
+#include "ScriptGenerator.h"
+#include "SimulationObserver.h"
+#include "host/plugins/BundleDescription.h"
+#include "host/scenario/ScenarioRunner.h"
+#include "host/script/ScriptParser.h"
+#include "meter/common/ui/AudioUnitViewController.h"
+#include "monitor/common/ui/AudioUnitViewController.h"
+#include "platform/sim/SimulatedPlatform.h"
 
 namespace vantrel::simulation {
 namespace {
 
+// Commands per script, between its fixed opening and ending.
+constexpr std::size_t scriptLength = 200;
 // The suite's seeds, in batches that ctest runs side by side. Sanitizer builds run fewer of them
 // (VANTREL_SIMULATION_SEEDS is set by the build).
-constexpr std::uint64_t batches = 10;
+constexpr std::uint64_t batches = 4;
 constexpr std::uint64_t seedsPerBatch = VANTREL_SIMULATION_SEEDS / batches;
 
 std::optional<std::uint64_t> environmentNumber(const char* name) {
@@ -27,28 +41,96 @@ std::optional<std::uint64_t> environmentNumber(const char* name) {
     return std::strtoull(text, nullptr, 10);
 }
 
+// The two plug-ins as the host registers them from their bundle descriptions, but linked in.
+host::ComponentRegistry& linkedPlugins() {
+    static host::ComponentRegistry registry;
+    static const bool registered = [] {
+        const std::filesystem::path modules = VANTREL_SOURCE_DIR "/host/modules";
+        registry.registerLinked(host::readBundleDescription(modules / "VantrelExtension"),
+                                [](std::shared_ptr<platform::AUAudioUnitFactory>* principal) {
+                                    *principal = std::make_shared<monitor::AudioUnitViewController>();
+                                });
+        registry.registerLinked(host::readBundleDescription(modules / "TolvaneAudioMeterExtension"),
+                                [](std::shared_ptr<platform::AUAudioUnitFactory>* principal) {
+                                    *principal = std::make_shared<meter::AudioUnitViewController>();
+                                });
+        return true;
+    }();
+    static_cast<void>(registered);
+    return registry;
+}
+
+// Meter instance numbers are handed out per process; a run starts where a fresh process starts,
+// so that the host replaying a script alone gives the same numbers.
+void startInstanceNumbersAfresh() {
+    const platform::SimulatedPlatform probePlatform;
+    while (
+        meter::TolvaneAudioMeterExtensionAudioUnit({platform::kAudioUnitType_Effect, 0, 0}, 0).instanceID() !=
+        127) {
+    }
+}
+
+int lineOf(const std::string& text, std::string_view mark) {
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (line == mark) return number;
+    }
+    return INT_MAX;
+}
+
+struct RunResult {
+    std::vector<std::string> violations;
+    int failedLine = 0;
+    Coverage coverage;
+};
+
+RunResult runScript(const std::string& text) {
+    const host::Script script = host::parseScript(text);
+    startInstanceNumbersAfresh();
+    SimulationObserver observer(lineOf(text, settleMark), lineOf(text, quietMark));
+    static std::FILE* const nowhere = std::fopen("/dev/null", "w");
+    host::RunOptions options;
+    options.trace = nowhere;
+    options.components = &linkedPlugins();
+    options.observer = &observer;
+    host::runScenario(script, options);
+    observer.finish();
+    return {observer.violations(), observer.failedLine(), observer.coverage()};
+}
+
+// What failed, the line it followed, and where the script is kept for replaying it.
+std::string failureReport(const std::string& text, const RunResult& result,
+                          const std::filesystem::path& file) {
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; number <= result.failedLine && std::getline(lines, line); ++number) {
+    }
+    std::string report = "failed after line " + std::to_string(result.failedLine) + ": " + line + "\n";
+    for (const std::string& message : result.violations)
+        report += "  " + message + "\n";
+    return report + "replay: " VANTREL_HOST_PROGRAM " sim " + file.string() + "\n" +
+           "check: VANTREL_SIM_SCRIPT=" + file.string() + " " +
+           std::filesystem::read_symlink("/proc/self/exe").string() + " --gtest_filter=SimulationReplay.*\n";
+}
+
 class SimulationBatch : public ::testing::TestWithParam<std::uint64_t> {};
 
 TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
-    if (environmentNumber("VANTREL_SIM_SEED")) GTEST_SKIP() << "replaying one seed";
+    if (std::getenv("VANTREL_SIM_SCRIPT")) GTEST_SKIP() << "checking one script";
     const std::uint64_t count = environmentNumber("VANTREL_SIM_SEEDS").value_or(seedsPerBatch);
-    const std::uint64_t first = GetParam() * count + 1;
     Coverage total;
-    for (std::uint64_t seed = first; seed < first + count; ++seed) {
-        const RunResult result = runSeed(seed);
-        EXPECT_TRUE(result.passed) << result.report;
-        total.reportsArrived += result.coverage.reportsArrived;
-        total.queueOverflows += result.coverage.queueOverflows;
-        total.timerHeartbeats += result.coverage.timerHeartbeats;
-        total.peakMessages += result.coverage.peakMessages;
-        total.passedThrough += result.coverage.passedThrough;
-        total.tracksFromMapping += result.coverage.tracksFromMapping;
+    for (std::uint64_t seed = GetParam() * count + 1; seed <= (GetParam() + 1) * count; ++seed) {
+        const std::string text = ScriptGenerator(seed).generate(scriptLength);
+        const RunResult result = runScript(text);
+        if (!result.violations.empty()) {
+            const auto file =
+                std::filesystem::absolute("simulation-seed-" + std::to_string(seed) + ".script");
+            std::ofstream(file) << text;
+            ADD_FAILURE() << "seed " << seed << " " << failureReport(text, result, file);
+        }
+        total += result.coverage;
     }
-    std::printf("seeds %llu..%llu: %zu reports arrived, %zu queue overflows, %zu timer heartbeats, %zu peak "
-                "messages, %zu events passed through, %zu tracks taken from the mapping file\n",
-                static_cast<unsigned long long>(first), static_cast<unsigned long long>(first + count - 1),
-                total.reportsArrived, total.queueOverflows, total.timerHeartbeats, total.peakMessages,
-                total.passedThrough, total.tracksFromMapping);
     // The scenarios must reach what the invariants are about, or they prove nothing.
     EXPECT_GT(total.reportsArrived, 0u);
     EXPECT_GT(total.timerHeartbeats, 0u);
@@ -62,11 +144,13 @@ TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, SimulationBatch, ::testing::Range<std::uint64_t>(0, batches));
 
-TEST(SimulationReplay, ReplaysTheSeedNamed) {
-    const auto seed = environmentNumber("VANTREL_SIM_SEED");
-    if (!seed) GTEST_SKIP() << "set VANTREL_SIM_SEED=N to replay seed N";
-    const RunResult result = runSeed(*seed, environmentNumber("VANTREL_SIM_VERBOSE").value_or(0) != 0);
-    EXPECT_TRUE(result.passed) << result.report;
+TEST(SimulationReplay, ChecksTheScriptNamed) {
+    const char* file = std::getenv("VANTREL_SIM_SCRIPT");
+    if (file == nullptr) GTEST_SKIP() << "set VANTREL_SIM_SCRIPT=FILE to check that script";
+    std::ostringstream text;
+    text << std::ifstream(file).rdbuf();
+    const RunResult result = runScript(text.str());
+    EXPECT_TRUE(result.violations.empty()) << failureReport(text.str(), result, file);
 }
 
 } // namespace
