@@ -1,10 +1,13 @@
 // Run under thread sanitizer: these races are what the threaded executor must not have.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -54,6 +57,55 @@ TEST_F(ThreadedDispatch, SerialQueueRunsWorkFromManyThreadsOneAtATimeInOrder) {
         ASSERT_EQ(order.size(), 200u);
         for (int i = 0; i < 200; ++i)
             EXPECT_EQ(order[i], i);
+    }
+}
+
+// Work that fell due while the queue was busy runs by deadline, ties in the order queued, whether
+// it was queued as work or as a task; the second round reuses the first round's places.
+TEST_F(ThreadedDispatch, DueWorkRunsByDeadlineThenInTheOrderQueued) {
+    const auto queue = DispatchQueue::global(QualityOfService::utility).backend();
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    std::vector<int> order; // written on the queue, read here once `done` is seen
+    bool done = false;
+    struct Recorder final : QueuedTask {
+        Recorder(std::vector<int>& order, int index) : order(order), index(index) {}
+        void run() override { order.push_back(index); }
+        std::vector<int>& order;
+        int index;
+    };
+    const int msBeforeNow[] = {5, 1, 3, 1, 9, 5, 2, 9};
+    for (int round = 0; round < 2; ++round) {
+        queue->enqueue(TimePoint::min(), [&] {
+            std::unique_lock lock(mutex);
+            changed.wait_for(lock, std::chrono::seconds(10), [&] { return open; });
+        });
+        const TimePoint now = dispatchNow();
+        std::vector<std::pair<TimePoint, int>> expected;
+        for (int index = 0; index < int(std::size(msBeforeNow)); ++index) {
+            const TimePoint deadline = now - milliseconds(msBeforeNow[index]);
+            expected.emplace_back(deadline, index);
+            if (index % 2 == 0) queue->enqueue(deadline, [&order, index] { order.push_back(index); });
+            else queue->enqueueTask(deadline, std::make_shared<Recorder>(order, index));
+        }
+        queue->enqueue(now, [&] {
+            std::lock_guard guard(mutex);
+            done = true;
+            changed.notify_all();
+        });
+        std::unique_lock lock(mutex);
+        open = true;
+        changed.notify_all();
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return done; }));
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<int> expectedOrder;
+        for (const auto& [deadline, index] : expected)
+            expectedOrder.push_back(index);
+        EXPECT_EQ(order, expectedOrder) << "round " << round;
+        order.clear();
+        open = done = false;
     }
 }
 
