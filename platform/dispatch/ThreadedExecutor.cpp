@@ -27,13 +27,10 @@ public:
 
     ~Queue() override { stop(); }
 
-    void enqueue(TimePoint deadline, Work work) override {
-        {
-            std::lock_guard guard(mutex_);
-            pending_.push_back({deadline, nextSequence_++, std::move(work)});
-            std::push_heap(pending_.begin(), pending_.end(), runsLater);
-        }
-        wake_.notify_one();
+    void enqueue(TimePoint deadline, Work work) override { add(deadline, {std::move(work), nullptr}); }
+
+    void enqueueTask(TimePoint deadline, std::shared_ptr<QueuedTask> task) override {
+        add(deadline, {nullptr, std::move(task)});
     }
 
     void runSync(Work work) override {
@@ -65,41 +62,82 @@ public:
         }
         wake_.notify_one();
         if (thread_.joinable()) thread_.join();
-        std::vector<Pending> dropped;
+        std::vector<Queued> dropped;
         std::lock_guard guard(mutex_);
-        dropped.swap(pending_);
+        pending_.clear();
+        freeSlots_.clear();
+        dropped.swap(slots_);
     }
 
 private:
+    // One of the two is set.
+    struct Queued {
+        Work work;
+        std::shared_ptr<QueuedTask> task;
+    };
+    // The heap orders small plain entries and what they run waits in a slot of its own: hundreds
+    // of timers' ticks then cost a few copies of 24 bytes each, where moving the work itself
+    // through the heap cost most of a tick. Neither allocates once grown to the queue's depth.
     struct Pending {
         TimePoint deadline;
         std::uint64_t sequence;
-        Work work;
+        std::uint32_t slot;
     };
-    // A heap rather than a tree: queueing the next tick of a timer then allocates nothing.
-    static bool runsLater(const Pending& a, const Pending& b) {
-        return std::tie(a.deadline, a.sequence) > std::tie(b.deadline, b.sequence);
+    struct RunsLater {
+        bool operator()(const Pending& a, const Pending& b) const {
+            return std::tie(a.deadline, a.sequence) > std::tie(b.deadline, b.sequence);
+        }
+    };
+
+    void add(TimePoint deadline, Queued queued) {
+        {
+            std::lock_guard guard(mutex_);
+            pending_.push_back({deadline, nextSequence_++, store(std::move(queued))});
+            std::push_heap(pending_.begin(), pending_.end(), RunsLater());
+        }
+        wake_.notify_one();
+    }
+
+    std::uint32_t store(Queued queued) {
+        if (freeSlots_.empty()) {
+            slots_.push_back(std::move(queued));
+            return static_cast<std::uint32_t>(slots_.size() - 1);
+        }
+        const std::uint32_t slot = freeSlots_.back();
+        freeSlots_.pop_back();
+        slots_[slot] = std::move(queued);
+        return slot;
+    }
+
+    Queued takeNext() {
+        std::pop_heap(pending_.begin(), pending_.end(), RunsLater());
+        const std::uint32_t slot = pending_.back().slot;
+        pending_.pop_back();
+        freeSlots_.push_back(slot);
+        return std::move(slots_[slot]);
     }
 
     void run() {
         runningQueue = this;
         std::unique_lock lock(mutex_);
+        TimePoint now = executor_.now();
         while (!stopping_) {
             if (pending_.empty()) {
                 wake_.wait(lock);
                 continue;
             }
+            // What was due at the last reading of the clock is due still: a batch of ticks
+            // reads it once rather than once each.
             const TimePoint deadline = pending_.front().deadline;
-            if (deadline > executor_.now()) {
+            if (deadline > now && deadline > (now = executor_.now())) {
                 wake_.wait_until(lock, executor_.start_ + deadline + coalescingWindow_);
                 continue;
             }
-            std::pop_heap(pending_.begin(), pending_.end(), runsLater);
-            Work work = std::move(pending_.back().work);
-            pending_.pop_back();
+            Queued next = takeNext();
             lock.unlock();
-            work();
-            work = nullptr; // released outside the lock: its destructor may enqueue
+            if (next.task) next.task->run();
+            else next.work();
+            next = {}; // released outside the lock: a destructor may enqueue
             lock.lock();
         }
     }
@@ -110,6 +148,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::vector<Pending> pending_;
+    std::vector<Queued> slots_;
+    std::vector<std::uint32_t> freeSlots_;
     std::uint64_t nextSequence_ = 0;
     bool stopping_ = false;
     std::thread thread_;

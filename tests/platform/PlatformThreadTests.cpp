@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "midi/MIDITestSupport.h"
@@ -133,6 +135,44 @@ TEST_F(ThreadedDispatch, SerialQueueRunsWorkFromManyThreadsOneAtATimeInOrder) {
         ASSERT_EQ(order.size(), 200u);
         for (int i = 0; i < 200; ++i)
             EXPECT_EQ(order[i], i);
+    }
+}
+
+// Work that fell due while the queue was busy runs by deadline, ties in the order queued, whether
+// it was queued as work or as a task; the second round reuses the first round's places.
+TEST_F(ThreadedDispatch, DueWorkRunsByDeadlineThenInTheOrderQueued) {
+    const auto queue = utility().backend();
+    std::atomic<bool> open = false;
+    std::atomic<bool> done = false;
+    std::vector<int> order; // written on the queue, read here once `done` is seen
+    struct Recorder final : QueuedTask {
+        Recorder(std::vector<int>& order, int index) : order(order), index(index) {}
+        void run() override { order.push_back(index); }
+        std::vector<int>& order;
+        int index;
+    };
+    const int msBeforeNow[] = {5, 1, 3, 1, 9, 5, 2, 9};
+    for (int round = 0; round < 2; ++round) {
+        queue->enqueue(TimePoint::min(), [&] { waitUntil([&] { return open.load(); }); });
+        const TimePoint now = dispatchNow();
+        std::vector<std::pair<TimePoint, int>> expected;
+        for (int index = 0; index < int(std::size(msBeforeNow)); ++index) {
+            const TimePoint deadline = now - milliseconds(msBeforeNow[index]);
+            expected.emplace_back(deadline, index);
+            if (index % 2 == 0) queue->enqueue(deadline, [&order, index] { order.push_back(index); });
+            else queue->enqueueTask(deadline, std::make_shared<Recorder>(order, index));
+        }
+        queue->enqueue(now, [&] { done = true; });
+        open = true;
+        ASSERT_TRUE(waitUntil([&] { return done.load(); }));
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<int> expectedOrder;
+        for (const auto& [deadline, index] : expected)
+            expectedOrder.push_back(index);
+        EXPECT_EQ(order, expectedOrder) << "round " << round;
+        order.clear();
+        open = done = false;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "HeartbeatCheck.h"
 
+#include "MonitorTiming.h"
+
 #include <string>
 
 namespace vantrel::simulation {
@@ -7,8 +9,6 @@ namespace vantrel::simulation {
 namespace {
 
 constexpr platform::Duration startDecision = platform::milliseconds(300);
-constexpr platform::Duration firstTick = platform::milliseconds(500);
-constexpr platform::Duration tickInterval = platform::milliseconds(10);
 constexpr int ticksPerHeartbeat = 100;
 
 std::string at(platform::TimePoint time) {
@@ -28,7 +28,7 @@ void HeartbeatCheck::arrived(platform::TimePoint now, bool inStep, bool restorin
         startDecisionSent_ = true;
         return;
     }
-    const platform::Duration sinceFirstTick = now - (created_ + firstTick);
+    const platform::Duration sinceFirstTick = now - (created_ + firstTickDelay);
     if (sinceFirstTick < platform::Duration::zero() ||
         sinceFirstTick % tickInterval != platform::Duration::zero()) {
         violations.push_back("a timer Heartbeat off the tick grid" + at(now));

@@ -1,13 +1,13 @@
 #include "LinkModel.h"
 
+#include "MonitorTiming.h"
+
 #include <algorithm>
 
 namespace vantrel::simulation {
 
 namespace {
 
-constexpr platform::Duration firstTickDelay = platform::milliseconds(500);
-constexpr platform::Duration tickInterval = platform::milliseconds(10);
 constexpr platform::Duration researchDelay = platform::seconds(1);
 
 } // namespace

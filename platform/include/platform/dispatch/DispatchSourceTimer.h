@@ -14,7 +14,7 @@
 
 namespace platform {
 
-class DispatchSourceTimer : public std::enable_shared_from_this<DispatchSourceTimer> {
+class DispatchSourceTimer : public QueuedTask, public std::enable_shared_from_this<DispatchSourceTimer> {
 public:
     static std::shared_ptr<DispatchSourceTimer> make(DispatchQueue queue); // [any]
 
@@ -28,16 +28,17 @@ public:
 private:
     explicit DispatchSourceTimer(DispatchQueue queue) : queue_(std::move(queue)) {}
     void scheduleNextTick();
-    void fire();
+    void run() override; // one tick
 
-    DispatchQueue queue_;
-    std::mutex mutex_;
-    Work handler_;
+    // What a tick reads lies together, ahead of what only setting up reads.
+    std::atomic<bool> cancelled_{false};
+    std::int64_t nextTick_ = 0; // written only by the ticks, which never overlap
     TimePoint start_{};
     Duration interval_{};
+    Work handler_;
+    DispatchQueue queue_;
+    std::mutex mutex_;
     bool resumed_ = false;
-    std::int64_t nextTick_ = 0; // written only by the ticks, which never overlap
-    std::atomic<bool> cancelled_{false};
 };
 
 } // namespace platform

@@ -15,11 +15,23 @@ using Work = std::function<void()>;
 
 enum class QualityOfService { userInteractive, userInitiated, utility, background };
 
+// Work that is queued as the shared object itself rather than wrapped: a timer's tick, which a
+// queue then holds without allocating. The queue keeps the object alive until it has run.
+class QueuedTask {
+public:
+    virtual ~QueuedTask() = default;
+    virtual void run() = 0;
+};
+
 class SerialQueue {
 public:
     virtual ~SerialQueue() = default;
     // Runs `work` on this queue once `deadline` has come. [any]
     virtual void enqueue(TimePoint deadline, Work work) = 0;
+    // The same for a task, in the same order as work queued alongside it. [any]
+    virtual void enqueueTask(TimePoint deadline, std::shared_ptr<QueuedTask> task) {
+        enqueue(deadline, [task = std::move(task)] { task->run(); });
+    }
     // Runs `work` on this queue and returns when it has run; called on this queue itself it runs
     // at once rather than wait on itself. [any]
     virtual void runSync(Work work) = 0;
