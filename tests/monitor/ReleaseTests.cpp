@@ -13,7 +13,7 @@ using ::testing::IsEmpty;
 class ReleaseTest : public MonitorTestBench {};
 
 TEST_F(ReleaseTest, PendingDecisionTimerResearchNotificationsAndRenderBlockDoNothingAfterwards) {
-    addDestination();
+    receiver.up();
     auto unit = createRenderingUnit();
     const platform::MIDIPortRef port = sim.midi().newestObject();
     const platform::MIDIClientRef client = sim.midi().clientOfPort(port);
@@ -34,7 +34,7 @@ TEST_F(ReleaseTest, PendingDecisionTimerResearchNotificationsAndRenderBlockDoNot
     EXPECT_EQ(render(block, events.head()), platform::noErr);
 
     EXPECT_EQ(sim.log().records().size(), logged);
-    EXPECT_THAT(received, IsEmpty());
+    EXPECT_THAT(sent, IsEmpty());
     EXPECT_THAT(passed, IsEmpty());
     // No observer is left to deliver to.
     const std::size_t pending = sim.executor().pendingCount();
@@ -47,7 +47,7 @@ TEST_F(ReleaseTest, PendingDecisionTimerResearchNotificationsAndRenderBlockDoNot
 class ReleaseInsideTest : public MonitorTestBench, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(ReleaseInsideTest, NothingFollowsTheWorkThatHeldTheLastReference) {
-    addDestination();
+    receiver.up();
     auto unit = createRenderingUnit();
     const auto block = unit->internalRenderBlock();
     std::optional<platform::TimePoint> releasedAt;
@@ -67,7 +67,7 @@ TEST_P(ReleaseInsideTest, NothingFollowsTheWorkThatHeldTheLastReference) {
     ASSERT_TRUE(releasedAt);
     for (const auto& [time, text] : timedMonitorLog())
         EXPECT_LE(time, *releasedAt) << text;
-    for (const ReceivedMessage& message : received)
+    for (const SentMessage& message : sent)
         EXPECT_LE(message.time, *releasedAt);
     EventList events;
     events.midi({0xB0, 0x07, 0x64});
@@ -80,9 +80,9 @@ INSTANTIATE_TEST_SUITE_P(Lines, ReleaseInsideTest,
                                            "🔄 Destination selbstheilend", "🔍 Suche neue Destination"));
 
 TEST_F(ReleaseTest, ReleasedFromInsideItsOwnHeartbeatSend) {
-    addDestination();
+    receiver.up();
     auto unit = createUnit();
-    onReceive = [&](const ReceivedMessage& message) {
+    onSend = [&](const SentMessage& message) {
         if (message.time > ms(1000)) unit.reset();
     };
     advanceTo(ms(5000));
