@@ -29,8 +29,10 @@ TEST_F(MeterInstance, OnlyASetupChangeLooksForTheDestinationAgain) {
     sim.runDue();
     ASSERT_EQ(unit->targetDestination(), 0u);
 
-    ASSERT_EQ(MIDIObjectSetIntegerProperty(receiver.destination(), kMIDIPropertyUniqueID, protocol::KVRT), noErr);
-    for (const std::int32_t messageID : {kMIDIMsgObjectAdded, kMIDIMsgObjectRemoved, kMIDIMsgPropertyChanged, 0})
+    ASSERT_EQ(MIDIObjectSetIntegerProperty(receiver.destination(), kMIDIPropertyUniqueID, protocol::KVRT),
+              noErr);
+    for (const std::int32_t messageID :
+         {kMIDIMsgObjectAdded, kMIDIMsgObjectRemoved, kMIDIMsgPropertyChanged, 0})
         sim.midi().postNotification(messageID);
     sim.runDue();
     EXPECT_EQ(unit->targetDestination(), 0u);
@@ -60,8 +62,8 @@ TEST_F(MeterInstance, AfterAFailedPortCreationTheSearchRunsOnWithoutSending) {
 
 struct TrackNumberCase {
     const char* json;
-    int restored;                // from the saved state, starting from track 9
-    std::optional<int> mapped;   // from the mapping file; none: the entry is not taken
+    int restored;              // from the saved state, starting from track 9
+    std::optional<int> mapped; // from the mapping file; none: the entry is not taken
     friend void PrintTo(const TrackNumberCase& c, std::ostream* out) { *out << c.json; }
 };
 

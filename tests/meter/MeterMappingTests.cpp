@@ -31,9 +31,10 @@ INSTANTIATE_TEST_SUITE_P(
     Contents, TrackMappingContent,
     ::testing::Values(
         ContentCase{"Entry", R"({"3": {"trackNr": 7, "trackName": "Bass"}})", Expected({7, "Bass"})},
-        ContentCase{"OtherEntriesAndKeysIgnored",
-                    R"({"1": {"trackNr": 2}, "3": {"trackNr": 7, "trackName": "Bass", "colour": 4}, "x": {}})",
-                    Expected({7, "Bass"})},
+        ContentCase{
+            "OtherEntriesAndKeysIgnored",
+            R"({"1": {"trackNr": 2}, "3": {"trackNr": 7, "trackName": "Bass", "colour": 4}, "x": {}})",
+            Expected({7, "Bass"})},
         ContentCase{"NoName", R"({"3": {"trackNr": 7}})", Expected({7, ""})},
         ContentCase{"NameNotText", R"({"3": {"trackNr": 7, "trackName": 12}})", Expected({7, ""})},
         ContentCase{"Empty", "", std::nullopt}, ContentCase{"Broken", R"({"3": {)", std::nullopt},

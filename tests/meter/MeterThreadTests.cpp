@@ -79,10 +79,12 @@ TEST_F(MeterThreads, TheHostWritingSavedStateWhileRenderingIsRaceFree) {
         rendering = false;
     });
     for (int round = 0; rendering; rounds = ++round) {
-        unit->setFullState(Dictionary{{"qvTrackNr", round % 2 == 0 ? 0 : 5}, {"qvTrackName", std::to_string(round)}});
+        unit->setFullState(
+            Dictionary{{"qvTrackNr", round % 2 == 0 ? 0 : 5}, {"qvTrackName", std::to_string(round)}});
         EXPECT_LE(unit->fullState()->at("qvTrackNr").get<int>(), 11);
         if (round % 16 == 0) unit->allocateRenderResources();
-        if (round % 32 == 0) writeMapping(mappingFor(unit->instanceID(), 11, "Strings " + std::to_string(round)));
+        if (round % 32 == 0)
+            writeMapping(mappingFor(unit->instanceID(), 11, "Strings " + std::to_string(round)));
     }
     renderThread.join();
     EXPECT_EQ(heardFrom(*unit).messages, 44u * 40u);

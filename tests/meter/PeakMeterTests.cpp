@@ -20,11 +20,12 @@ TEST_P(MeterValue, MapsMinus60To0DecibelsOnto0To127) {
     EXPECT_EQ(meterValue(GetParam().peak), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Peaks, MeterValue,
-    ::testing::Values(MeterValueCase{0.999f, 126}, MeterValueCase{2.0f, 127},
-                      MeterValueCase{std::numeric_limits<float>::max(), 127}, MeterValueCase{1e-30f, 0},
-                      MeterValueCase{std::numeric_limits<float>::denorm_min(), 0}, MeterValueCase{0.0f, 0}));
+INSTANTIATE_TEST_SUITE_P(Peaks, MeterValue,
+                         ::testing::Values(MeterValueCase{0.999f, 126}, MeterValueCase{2.0f, 127},
+                                           MeterValueCase{std::numeric_limits<float>::max(), 127},
+                                           MeterValueCase{1e-30f, 0},
+                                           MeterValueCase{std::numeric_limits<float>::denorm_min(), 0},
+                                           MeterValueCase{0.0f, 0}));
 
 TEST(BlockPeak, OfNoSamplesIsZero) {
     const float sample = 0.9f;

@@ -35,9 +35,14 @@ TEST_P(FullStateRestoreTest, TakesEachWellTypedKeyAndAnnouncesOnlyATakenIdentity
 INSTANTIATE_TEST_SUITE_P(
     KeyByKey, FullStateRestoreTest,
     ::testing::Values(
-        RestoreCase{"AllKeys", {{"qvUniqueID", 7}, {"qvConnected", false}, {"qvTrackName", "After"}}, 7, false, "After"},
+        RestoreCase{"AllKeys",
+                    {{"qvUniqueID", 7}, {"qvConnected", false}, {"qvTrackName", "After"}},
+                    7,
+                    false,
+                    "After"},
         RestoreCase{"NoKeys", platform::Dictionary::object(), std::nullopt, true, "Before"},
-        RestoreCase{"ZeroIdentity", {{"qvUniqueID", 0}, {"qvTrackName", "After"}}, std::nullopt, true, "After"},
+        RestoreCase{
+            "ZeroIdentity", {{"qvUniqueID", 0}, {"qvTrackName", "After"}}, std::nullopt, true, "After"},
         RestoreCase{"ConnectedAsText", {{"qvUniqueID", 7}, {"qvConnected", "no"}}, 7, true, "Before"},
         RestoreCase{"ConnectedAsNumber", {{"qvConnected", 0}}, std::nullopt, false, "Before"},
         RestoreCase{"IdentityWrapsLikeThePlatform", {{"qvUniqueID", 4294967296.0 + 5}}, 5, true, "Before"},

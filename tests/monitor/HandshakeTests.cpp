@@ -29,7 +29,8 @@ TEST_F(HandshakeTest, ARequestLooksForTheDestinationWhenNoneIsKnown) {
 TEST_F(HandshakeTest, ADestinationThatNoLongerCarriesTheReceiversIdentityGetsNoRequest) {
     receiver.up();
     const auto unit = createUnit();
-    platform::MIDIObjectSetIntegerProperty(receiver.destination(), platform::kMIDIPropertyUniqueID, 0x11111111);
+    platform::MIDIObjectSetIntegerProperty(receiver.destination(), platform::kMIDIPropertyUniqueID,
+                                           0x11111111);
     unit->sendConnectRequest(1);
     sim.midi().setUniqueIDUnreadable(receiver.destination(), true);
     unit->sendConnectRequest(2);

@@ -29,11 +29,11 @@ TEST(MonitorThreads, RenderRacesTheDrainConnectionFlipsAndArticulationChanges) {
     ASSERT_TRUE(receiver.up());
     auto unit = VantrelExtensionAudioUnit::create(monitorComponent());
     std::atomic<long> passed{0};
-    unit->setMIDIOutputEventBlock([&passed](platform::AUEventSampleTime, std::uint8_t, platform::NSInteger,
-                                            const std::uint8_t*) {
-        passed.fetch_add(1, std::memory_order_relaxed);
-        return std::int32_t{0};
-    });
+    unit->setMIDIOutputEventBlock(
+        [&passed](platform::AUEventSampleTime, std::uint8_t, platform::NSInteger, const std::uint8_t*) {
+            passed.fetch_add(1, std::memory_order_relaxed);
+            return std::int32_t{0};
+        });
     unit->allocateRenderResources();
     const auto block = unit->internalRenderBlock();
     const auto reports = [&] {
@@ -88,7 +88,8 @@ TEST(MonitorThreads, RenderRacesTheDrainConnectionFlipsAndArticulationChanges) {
         waiting = waiting && waitFor([&] { return !unit->isConnected(); }, "the disconnection");
         center.post("com.marlek.vantrel.connect", connectInfo);
         const std::vector<std::int64_t> notes{24 + round % 3, 25};
-        center.post("com.marlek.vantrel.articulations", platform::Dictionary{{"names", {"A", "B"}}, {"notes", notes}});
+        center.post("com.marlek.vantrel.articulations",
+                    platform::Dictionary{{"names", {"A", "B"}}, {"notes", notes}});
         waiting = waiting && waitFor([&] { return unit->articulationNotes() == notes; }, "the articulations");
         EXPECT_LE(unit->monitorSnapshot().monitorActiveArticulation, 27);
     }

@@ -26,20 +26,6 @@ protected:
     }
 };
 
-TEST_F(ReceiverLinkTest, ASetupChangeWithTheReceiverPresentHealsWithinOneTickAndCountsThatTick) {
-    receiver.up();
-    const auto unit = createUnit();
-    advanceTo(ms(2003));
-    sim.midi().postNotification(platform::kMIDIMsgSetupChanged);
-    advanceTo(ms(4000));
-    EXPECT_THAT(timedMonitorLog(),
-                ::testing::IsSupersetOf({std::pair{ms(2003), std::string("⚠️ msgSetupChanged")},
-                                         std::pair{ms(2010), "🔄 Destination selbstheilend wiederhergestellt (dest=" +
-                                                                 std::to_string(receiver.destination()) + ")"},
-                                         std::pair{ms(3003), std::string("✅ Destination wiederhergestellt")}}));
-    EXPECT_EQ(heartbeatTimes(), (std::vector{ms(300), ms(1490), ms(2490), ms(3490)}));
-}
-
 TEST_F(ReceiverLinkTest, WithTheReceiverGoneNothingIsQueuedAndTheCountGoesOnWhenItReturns) {
     receiver.up();
     const auto unit = createRenderingUnit();
@@ -92,7 +78,8 @@ TEST_F(MonitorTestBench, SafeMIDISendTurnsOnlyThePlatformsExceptionIntoMinusOne)
     platform::MIDIClientCreateWithBlock("Test", &client, {});
     platform::MIDIOutputPortCreate(client, "Test Out", &port);
     const auto send = [&] {
-        return protocol::sendMessage(port, receiver.destination(), protocol::makeMonitorMessage(1, 3), SafeMIDISend);
+        return protocol::sendMessage(port, receiver.destination(), protocol::makeMonitorMessage(1, 3),
+                                     SafeMIDISend);
     };
     EXPECT_EQ(send(), platform::noErr);
     sim.midi().failNextSends(1, platform::kMIDIUnknownError);
@@ -103,7 +90,8 @@ TEST_F(MonitorTestBench, SafeMIDISendTurnsOnlyThePlatformsExceptionIntoMinusOne)
     EXPECT_EQ(send(), -1);
     EXPECT_THAT(systemLog(), ElementsAre("[Vantrel] SafeMIDISend caught exception: MIDISend raised"));
 
-    sim.midi().setSendObserver([](const platform::MIDISendRecord&) { throw std::logic_error("not the platform's"); });
+    sim.midi().setSendObserver(
+        [](const platform::MIDISendRecord&) { throw std::logic_error("not the platform's"); });
     EXPECT_THROW(send(), std::logic_error);
     EXPECT_EQ(systemLog().size(), 1u);
 }

@@ -58,12 +58,19 @@ TEST_P(MonitorValuesTest, ShowTheLastControllerValuesNoteVelocityAndArticulation
 INSTANTIATE_TEST_SUITE_P(
     Events, MonitorValuesTest,
     ::testing::Values(
-        MonitorValuesCase{"ControllerOnTwoChannelsShowsTheLast", {{0xB0, 0x07, 0x64}, {0xB1, 0x07, 0x50}}, {{7, 0x50}}, 0, -1},
-        MonitorValuesCase{"NoteOnWithVelocityZeroChangesNothing", {{0x90, 0x3C, 0x00}, {0x9F, 0x3C, 0x00}}, {}, 0, -1},
-        MonitorValuesCase{"ArticulationNoteKeepsTheVelocity", {{0x90, 0x3C, 0x50}, {0x92, 0x19, 0x7F}}, {}, 0x50, 25},
+        MonitorValuesCase{"ControllerOnTwoChannelsShowsTheLast",
+                          {{0xB0, 0x07, 0x64}, {0xB1, 0x07, 0x50}},
+                          {{7, 0x50}},
+                          0,
+                          -1},
+        MonitorValuesCase{
+            "NoteOnWithVelocityZeroChangesNothing", {{0x90, 0x3C, 0x00}, {0x9F, 0x3C, 0x00}}, {}, 0, -1},
+        MonitorValuesCase{
+            "ArticulationNoteKeepsTheVelocity", {{0x90, 0x3C, 0x50}, {0x92, 0x19, 0x7F}}, {}, 0x50, 25},
         MonitorValuesCase{"ChannelSixteenArticulationNote", {{0x9F, 0x18, 0x64}}, {}, 0, 24},
         MonitorValuesCase{"TwoByteControllerShowsZero", {{0xB2, 0x0B}}, {{0x0B, 0}}, 0, -1},
-        MonitorValuesCase{"ControllerByteAboveSevenBitsIsKeptAsGiven", {{0xB0, 0x85, 0x10}}, {{0x85, 0x10}}, 0, -1}),
+        MonitorValuesCase{
+            "ControllerByteAboveSevenBitsIsKeptAsGiven", {{0xB0, 0x85, 0x10}}, {{0x85, 0x10}}, 0, -1}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(RenderPathTest, WithoutArticulationsEveryNoteOnSetsTheVelocity) {

@@ -16,7 +16,13 @@ namespace {
 
 using platform_test::RealtimeGuard;
 
-void* volatile sink = nullptr; // keeps the compiler from eliding allocation pairs
+void* volatile sink = nullptr;
+
+// Through the volatile store, so that the compiler cannot elide an allocation and its free.
+template <typename T> T* kept(T* pointer) {
+    sink = pointer;
+    return pointer;
+}
 
 struct Counts {
     long allocations, frees, mutexLocks, systemCalls;
@@ -43,18 +49,22 @@ TEST_P(RealtimeGuardCounts, CountsWhatTheRenderPathMustNotDo) {
               GetParam().counted);
 }
 
+std::mutex mutex;
+platform::UnfairLock unfairLock;
+
 INSTANTIATE_TEST_SUITE_P(
     Calls, RealtimeGuardCounts,
     ::testing::Values(
-        GuardCase{"NewAndDelete", [] { sink = new int(1); delete static_cast<int*>(sink); }, {1, 1, 0, 0}},
-        GuardCase{"ArrayNewAndDelete", [] { sink = new int[4]; delete[] static_cast<int*>(sink); }, {1, 1, 0, 0}},
-        GuardCase{"MallocAndFree", [] { sink = std::malloc(8); std::free(sink); }, {1, 1, 0, 0}},
-        GuardCase{"CallocReallocAndFree", [] { sink = std::calloc(2, 8); sink = std::realloc(sink, 64); std::free(sink); }, {2, 1, 0, 0}},
-        GuardCase{"AlignedAllocAndFree", [] { sink = std::aligned_alloc(64, 64); std::free(sink); }, {1, 1, 0, 0}},
-        GuardCase{"AStringThatAllocates", [] { sink = new std::string(100, 'x'); delete static_cast<std::string*>(sink); }, {2, 2, 0, 0}},
+        GuardCase{"NewAndDelete", [] { delete kept(new int(1)); }, {1, 1, 0, 0}},
+        GuardCase{"ArrayNewAndDelete", [] { delete[] kept(new int[4]); }, {1, 1, 0, 0}},
+        GuardCase{"MallocAndFree", [] { std::free(kept(std::malloc(8))); }, {1, 1, 0, 0}},
+        GuardCase{
+            "CallocRealloc", [] { std::free(std::realloc(kept(std::calloc(2, 8)), 64)); }, {2, 1, 0, 0}},
+        GuardCase{"AlignedAlloc", [] { std::free(kept(std::aligned_alloc(64, 64))); }, {1, 1, 0, 0}},
+        GuardCase{"String", [] { delete kept(new std::string(100, 'x')); }, {2, 2, 0, 0}},
         GuardCase{"FreeOfNull", [] { std::free(nullptr); }, {0, 0, 0, 0}},
-        GuardCase{"MutexLock", [] { static std::mutex mutex; std::lock_guard lock(mutex); }, {0, 0, 1, 0}},
-        GuardCase{"UnfairLock", [] { static platform::UnfairLock lock; platform::UnfairLockGuard guard(lock); }, {0, 0, 0, 0}},
+        GuardCase{"MutexLock", [] { std::lock_guard lock(mutex); }, {0, 0, 1, 0}},
+        GuardCase{"UnfairLock", [] { platform::UnfairLockGuard guard(unfairLock); }, {0, 0, 0, 0}},
         GuardCase{"Sleep", [] { ::usleep(0); }, {0, 0, 0, 1}},
         GuardCase{"Yield", [] { ::sched_yield(); }, {0, 0, 0, 1}},
         GuardCase{"Write", [] { sink = reinterpret_cast<void*>(::write(-1, "", 0)); }, {0, 0, 0, 1}}),

@@ -80,7 +80,8 @@ void HostedMonitor::post(const std::string& name, std::optional<platform::Dictio
 }
 
 void HostedMonitor::connect(const monitor::VantrelExtensionAudioUnit& unit, const std::string& trackName) {
-    post(host::kConnectNotification, platform::Dictionary{{"uid", unit.uniqueID()}, {"trackName", trackName}});
+    post(host::kConnectNotification,
+         platform::Dictionary{{"uid", unit.uniqueID()}, {"trackName", trackName}});
 }
 
 std::vector<std::pair<platform::TimePoint, std::string>> HostedMonitor::timedMonitorLog() const {
@@ -90,7 +91,8 @@ std::vector<std::pair<platform::TimePoint, std::string>> HostedMonitor::timedMon
         if (record.kind != platform::LogKind::unified) continue;
         const bool monitors = record.subsystem == "com.marlek.Vantrel" && record.category == "AudioUnit" &&
                               record.level == platform::LogLevel::error && record.text.starts_with(plug);
-        lines.emplace_back(record.time, monitors ? record.text.substr(plug.size()) : platform::describe(record));
+        lines.emplace_back(record.time,
+                           monitors ? record.text.substr(plug.size()) : platform::describe(record));
     }
     return lines;
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/Platform.h"
 #include "meter/common/audiounit/TrackNumber.h"
+#include "platform/Platform.h"
 #include "platform/core/Value.h"
 
 namespace vantrel::meter {
