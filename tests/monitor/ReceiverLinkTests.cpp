@@ -1,5 +1,6 @@
-// The link to the receiver's destination: which ticks count towards the next Heartbeat while it
-// is lost and found again, and SafeMIDISend.
+// The link to the receiver's destination: where connect requests go and what a failed one leaves,
+// which ticks count towards the next Heartbeat while the link is lost and found again, and
+// SafeMIDISend.
 
 #include <gmock/gmock.h>
 
@@ -69,6 +70,41 @@ TEST_F(ReceiverLinkTest, TheCountResumesWhereItStoppedAfterAnOutage) {
     advanceTo(ms(2700));
     EXPECT_EQ(heartbeatTimes(), (std::vector{ms(300), ms(1490), ms(2640)}));
     EXPECT_THAT(laterLog(), ElementsAre("Connect request failed (err=-10838), will retry"));
+}
+
+TEST_F(ReceiverLinkTest, ARequestLooksForTheDestinationWhenNoneIsKnown) {
+    const auto unit = createUnit();
+    receiver.up(); // its setup notification has not been delivered yet
+    unit->sendConnectRequest(1);
+    EXPECT_EQ(messages(Kind::connectRequest).size(), 1u);
+}
+
+TEST_F(ReceiverLinkTest, ADestinationThatNoLongerCarriesTheReceiversIdentityGetsNoRequest) {
+    receiver.up();
+    const auto unit = createUnit();
+    platform::MIDIObjectSetIntegerProperty(receiver.destination(), platform::kMIDIPropertyUniqueID,
+                                           0x11111111);
+    unit->sendConnectRequest(1);
+    sim.midi().setUniqueIDUnreadable(receiver.destination(), true);
+    unit->sendConnectRequest(2);
+    EXPECT_THAT(sent, IsEmpty());
+    EXPECT_THAT(laterLog(), ElementsAre("⚠️ sendConnectRequest: keine Destination",
+                                        "⚠️ sendConnectRequest: keine Destination"));
+    // The handle stays: the immediate Heartbeat still goes there.
+    advanceTo(ms(300));
+    EXPECT_EQ(heartbeatTimes(), std::vector{ms(300)});
+}
+
+TEST_F(ReceiverLinkTest, AFailedRequestForgetsTheDestinationAndIsNotRepeated) {
+    receiver.up();
+    const auto unit = createUnit();
+    sim.midi().failNextSends(1, platform::kMIDIUnknownError);
+    unit->sendConnectRequest(2);
+    EXPECT_THAT(laterLog(), ElementsAre("Connect request failed (err=-10845), will retry"));
+    advanceTo(ms(1500));
+    EXPECT_THAT(messages(Kind::disconnectRequest), IsEmpty());
+    // Found again silently by the first tick; the 300 ms Heartbeat had no destination to go to.
+    EXPECT_EQ(heartbeatTimes(), std::vector{ms(1490)});
 }
 
 TEST_F(MonitorTestBench, SafeMIDISendTurnsOnlyThePlatformsExceptionIntoMinusOne) {

@@ -20,7 +20,6 @@ HostAudio::HostAudio(AUAudioFrameCount frames, std::uint32_t buffers) : frames_(
     }
     pull_ = [this](AudioUnitRenderActionFlags*, const AudioTimeStamp*, AUAudioFrameCount, NSInteger,
                    AudioBufferList* data) {
-        ++pulls;
         for (std::uint32_t channel = 0; channel < std::min(data->mNumberBuffers, 2u); ++channel)
             if (data->mBuffers[channel].mData != nullptr)
                 std::ranges::copy(input_[channel], static_cast<float*>(data->mBuffers[channel].mData));
@@ -66,10 +65,6 @@ std::filesystem::path HostedMeter::mappingPath() const {
 
 bool HostedMeter::writeMapping(const std::string& content) {
     lastMappingDate_ += std::chrono::seconds(1);
-    return rewriteMappingKeepingDate(content);
-}
-
-bool HostedMeter::rewriteMappingKeepingDate(const std::string& content) {
     return writeFile(mappingPath(), content, lastMappingDate_);
 }
 

@@ -27,12 +27,10 @@ public:
     platform::AUAudioFrameCount frames() const { return frames_; }
     // The input of channel 0 (left) or 1 (right), repeated or cut to the frame count.
     void setInput(std::uint32_t channel, const std::vector<float>& samples);
-    std::vector<float>& output(std::uint32_t channel) { return output_[channel]; }
     platform::AudioBufferList& list() { return list_; }
     const platform::AURenderPullInputBlock& pullInputBlock() const { return pull_; }
 
     platform::AUAudioUnitStatus pullStatus = platform::noErr;
-    int pulls = 0;
 
 private:
     platform::AUAudioFrameCount frames_;
@@ -61,8 +59,6 @@ public:
     // Writes the mapping file with a modification date later than any before; false when it
     // cannot be written.
     bool writeMapping(const std::string& content);
-    // Writes it again with the date of the previous write.
-    bool rewriteMappingKeepingDate(const std::string& content);
     // {"<instanceID>": {"trackNr": trackNr, "trackName": trackName}}
     static std::string mappingFor(std::uint8_t instanceID, int trackNr, const std::string& trackName);
 

@@ -34,11 +34,6 @@ EventList& EventList::other(platform::AURenderEventType type) {
     return *this;
 }
 
-EventList& EventList::withType(platform::AURenderEventType type) {
-    events_.back().head.eventType = type;
-    return *this;
-}
-
 const platform::AURenderEvent* EventList::head() {
     for (std::size_t index = 0; index < events_.size(); ++index)
         events_[index].head.next = index + 1 < events_.size() ? &events_[index + 1] : nullptr;

@@ -45,8 +45,6 @@ public:
     // A MIDI event whose length field says `length` whatever `data` holds.
     EventList& midiWithLength(std::uint16_t length, const Bytes& data);
     EventList& other(platform::AURenderEventType type);
-    // Gives the last event another type, its bytes kept.
-    EventList& withType(platform::AURenderEventType type);
     const platform::AURenderEvent* head();
 
 private:
