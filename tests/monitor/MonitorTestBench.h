@@ -11,6 +11,7 @@ using namespace vantrel::test;
 
 class MonitorTestBench : public ::testing::Test, public HostedMonitor {
 protected:
+    // The view suites' words for the receiver coming up and for what went out.
     void addDestination() { receiver.up(); }
     std::size_t sendCount() const { return sent.size(); }
 };
