@@ -4,20 +4,14 @@
 #include <random>
 
 #include "platform/notify/NotificationCenter.h"
+#include "support/PluginComponents.h"
 
 namespace vantrel::bench {
 
 using namespace platform;
 
-ReceiverDestination::ReceiverDestination() {
-    MIDIClientCreateWithBlock("Receiver", &client_, {});
-    MIDIDestinationCreateWithBlock(client_, "Vantrel Receiver", &destination_,
-                                   [](const MIDIPacketList*, void*) {});
-    MIDIObjectSetIntegerProperty(destination_, kMIDIPropertyUniqueID, protocol::KVRT);
-}
-
-ReceiverDestination::~ReceiverDestination() {
-    MIDIClientDispose(client_);
+ReceiverDestination::ReceiverDestination() : receiver_(std::filesystem::temp_directory_path()) {
+    receiver_.up();
 }
 
 HostEventList::HostEventList(int phase, std::size_t count) : events_(count) {
@@ -76,14 +70,11 @@ AUMIDIOutputEventBlock countingOutput(std::int64_t& count) {
 }
 
 std::shared_ptr<monitor::VantrelExtensionAudioUnit> createMonitor() {
-    return monitor::VantrelExtensionAudioUnit::create(
-        {kAudioUnitType_MIDIProcessor, fourCharCode("Vntr"), fourCharCode("Mrlk")});
+    return monitor::VantrelExtensionAudioUnit::create(test::monitorComponent());
 }
 
 std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> createMeter() {
-    return std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(
-        AudioComponentDescription{kAudioUnitType_Effect, fourCharCode("tvam"), fourCharCode("Tlvn"), 0, 0},
-        0);
+    return std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(test::meterComponent(), 0);
 }
 
 namespace {

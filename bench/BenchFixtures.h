@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/receiver/ReceiverSubstitute.h"
 #include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
 #include "platform/audiounit/AURenderEvent.h"
@@ -14,17 +15,13 @@
 
 namespace vantrel::bench {
 
-// The receiver application's destination; it ignores what arrives.
+// The receiver substitute with its destination up, on the platform in force.
 class ReceiverDestination {
 public:
     ReceiverDestination();
-    ~ReceiverDestination();
-    ReceiverDestination(const ReceiverDestination&) = delete;
-    ReceiverDestination& operator=(const ReceiverDestination&) = delete;
 
 private:
-    platform::MIDIClientRef client_ = 0;
-    platform::MIDIEndpointRef destination_ = 0;
+    host::ReceiverSubstitute receiver_;
 };
 
 // One render cycle's events as a host plays them: controller sweeps on four channels, pitch

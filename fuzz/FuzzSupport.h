@@ -1,8 +1,8 @@
 #pragma once
 // What every fuzz target shares: a check that stops the run with a message (libFuzzer then keeps
-// the input as a crash), a byte reader over the input, and a simulated platform with the
-// receiver's destination that lives for the whole process.
+// the input as a crash), a byte reader over the input, and JSON read as the platform reads it.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,12 +10,8 @@
 #include <cstring>
 #include <optional>
 #include <span>
-#include <string_view>
 
 #include "platform/core/Value.h"
-#include "platform/midi/MIDIServices.h"
-#include "platform/sim/SimulatedPlatform.h"
-#include "protocol/ReceiverMessages.h"
 
 namespace vantrel::fuzz {
 
@@ -44,25 +40,11 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
-// JSON text as the platform's parser reads it; none when it is not JSON.
+// None when the bytes are not JSON.
 inline std::optional<platform::Value> parseJSON(std::span<const std::uint8_t> bytes) {
     platform::Value value = platform::Value::parse(bytes.begin(), bytes.end(), nullptr, false);
     if (value.is_discarded()) return std::nullopt;
     return value;
 }
-
-// A simulated platform for the whole process, with a destination carrying KVRT, so that sends
-// of the plug-ins under test really go out. Never destroyed: the process ends with it.
-struct FuzzPlatform {
-    FuzzPlatform() {
-        platform::MIDIClientCreateWithBlock("Receiver", &client, {});
-        platform::MIDIDestinationCreateWithBlock(client, "receiver", &destination, {});
-        platform::MIDIObjectSetIntegerProperty(destination, platform::kMIDIPropertyUniqueID, protocol::KVRT);
-        sim.runDue();
-    }
-    platform::SimulatedPlatform sim;
-    platform::MIDIClientRef client = 0;
-    platform::MIDIEndpointRef destination = 0;
-};
 
 } // namespace vantrel::fuzz

@@ -7,17 +7,21 @@
 #include <bit>
 #include <vector>
 
-#include "HostedMeter.h"
+#include "FuzzSupport.h"
+#include "support/HostedMeter.h"
 
 using namespace vantrel;
 
 namespace {
 
-struct Fixture : fuzz::HostedMeter {
+// Linked to the receiver, so that the send windows really send.
+struct Fixture : test::HostedMeter {
     Fixture() {
+        receiver.up();
         unit->allocateRenderResources();
         block = unit->internalRenderBlock();
     }
+    std::shared_ptr<Unit> unit = createUnit();
     platform::AUInternalRenderBlock block;
 };
 
@@ -28,7 +32,7 @@ constexpr std::uint32_t untouchedPattern = 0xA5A5A5A5;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Fixture* const fixture = new Fixture;
-    fixture->platform.sim.log().clear();
+    fixture->sim.log().clear();
 
     fuzz::ByteReader reader(data, size);
     const std::uint32_t frames = reader.take<std::uint16_t>() % (maxFrames + 1);

@@ -1,14 +1,16 @@
 // An audio meter's saved state as a host might hand it back: any JSON value, or none. The track
 // number stays within 0...127, and what the instance then saves restores to the same track.
 
-#include "HostedMeter.h"
+#include "FuzzSupport.h"
+#include "support/HostedMeter.h"
 
 using namespace vantrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static fuzz::HostedMeter* const fixture = new fuzz::HostedMeter;
-    fixture->platform.sim.log().clear();
-    auto& unit = *fixture->unit;
+    static test::HostedMeter* const hosted = new test::HostedMeter;
+    static const auto meter = hosted->createUnit();
+    hosted->sim.log().clear();
+    auto& unit = *meter;
 
     unit.setFullState(size == 0 ? std::nullopt : fuzz::parseJSON({data, size}));
     fuzz::require(unit.trackNr() <= 127, "a track number above 127");

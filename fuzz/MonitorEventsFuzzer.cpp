@@ -6,57 +6,38 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
-#include "protocol/ReceiverMessageDecoder.h"
+#include "support/HostedMonitor.h"
 
 using namespace vantrel;
 
 namespace {
 
-struct Passed {
-    std::int64_t sampleTime;
-    std::uint8_t cable;
-    std::vector<std::uint8_t> bytes;
-    bool operator==(const Passed&) const = default;
-};
-
-struct Fixture {
+// Connected, with its timer running, and every message it sends checked for its form.
+struct Fixture : test::HostedMonitor {
     Fixture() {
-        unit->setMIDIOutputEventBlock([this](platform::AUEventSampleTime sampleTime, std::uint8_t cable,
-                                             platform::NSInteger length, const std::uint8_t* bytes) {
-            passed.push_back({sampleTime, cable, {bytes, bytes + length}});
-            return std::int32_t{0};
-        });
-        unit->allocateRenderResources();
-        block = unit->internalRenderBlock();
-        platform.sim.notifications().post(
-            "com.marlek.vantrel.connect",
-            platform::Dictionary{{"uid", unit->uniqueID()}, {"trackName", "Fuzz"}});
-        platform.sim.advance(platform::seconds(1));
-        platform.sim.midi().setSendObserver([](const platform::MIDISendRecord& record) {
-            const auto kind = protocol::decodeReceiverMessage(record.bytes()).kind;
-            fuzz::require(kind == protocol::ReceiverMessage::Kind::eventReport ||
-                              kind == protocol::ReceiverMessage::Kind::heartbeat,
+        receiver.up();
+        connect(*unit, "Fuzz");
+        sim.advance(platform::seconds(1));
+        onSend = [this](const test::SentMessage& message) {
+            fuzz::require(message.message.kind == test::Kind::eventReport ||
+                              message.message.kind == test::Kind::heartbeat,
                           "the monitor sent a message of no known form");
-        });
+            sent.clear();
+        };
     }
-    fuzz::FuzzPlatform platform;
-    std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit = monitor::VantrelExtensionAudioUnit::create(
-        {platform::kAudioUnitType_MIDIProcessor, platform::fourCharCode("Vntr"),
-         platform::fourCharCode("Mrlk")});
-    platform::AUInternalRenderBlock block;
-    std::vector<Passed> passed;
+    std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit = createRenderingUnit();
+    platform::AUInternalRenderBlock block = unit->internalRenderBlock();
 };
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Fixture* const fixture = new Fixture;
-    fixture->platform.sim.log().clear();
+    fixture->sim.log().clear();
 
     fuzz::ByteReader reader(data, size);
     std::vector<platform::AURenderEvent> events(size / 16);
-    std::vector<Passed> expected;
+    std::vector<test::PassedEvent> expected;
     for (std::size_t index = 0; index < events.size(); ++index) {
         platform::AUMIDIEvent& event = events[index].MIDI;
         event.next = index + 1 < events.size() ? &events[index + 1] : nullptr;
@@ -72,13 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     fixture->passed.clear();
-    platform::AudioUnitRenderActionFlags flags = 0;
-    const platform::AudioTimeStamp timestamp{};
-    const auto status =
-        fixture->block(&flags, &timestamp, 512, 0, nullptr, events.empty() ? nullptr : events.data(), {});
+    const auto status = test::render(fixture->block, events.empty() ? nullptr : events.data());
     fuzz::require(status == platform::noErr, "the render call returned an error");
     fuzz::require(fixture->passed == expected, "the MIDI passed through is not the MIDI that went in");
     fixture->unit->monitorSnapshot();
-    fixture->platform.sim.advance(platform::milliseconds(10));
+    fixture->sim.advance(platform::milliseconds(10));
     return 0;
 }

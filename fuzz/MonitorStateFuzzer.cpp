@@ -2,18 +2,29 @@
 // parameter values included. Whatever it holds, the instance keeps a non-zero identity, its view
 // still draws, and what it then saves restores to the same identity, connection and track name.
 
-#include "HostedMonitor.h"
+#include "FuzzSupport.h"
+#include "support/MonitorWindow.h"
 
 using namespace vantrel;
 
+namespace {
+
+struct Fixture : test::HostedMonitor {
+    Fixture() { receiver.up(); }
+    test::MonitorWindow window{*this};
+};
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static fuzz::HostedMonitor* const fixture = new fuzz::HostedMonitor;
-    fixture->platform.sim.log().clear();
-    auto& unit = *fixture->unit;
+    static Fixture* const fixture = new Fixture;
+    fixture->sim.log().clear();
+    fixture->sent.clear();
+    auto& unit = *fixture->window.unit;
 
     unit.setFullState(size == 0 ? std::nullopt : fuzz::parseJSON({data, size}));
     fuzz::require(unit.uniqueID() != 0, "uid 0 after a restore");
-    fuzz::require(!fixture->showView().empty(), "the view no longer draws");
+    fuzz::require(!fixture->window.lines().empty(), "the view no longer draws");
 
     const auto saved = unit.fullState();
     fuzz::require(saved && saved->is_object(), "the saved state is not a dictionary");

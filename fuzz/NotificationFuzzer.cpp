@@ -5,7 +5,8 @@
 
 #include <vector>
 
-#include "HostedMonitor.h"
+#include "FuzzSupport.h"
+#include "support/MonitorWindow.h"
 
 using namespace vantrel;
 
@@ -15,25 +16,30 @@ constexpr std::uint32_t fixedUid = 305419896;
 const char* const names[] = {"com.marlek.vantrel.connect", "com.marlek.vantrel.disconnect",
                              "com.marlek.vantrel.articulations"};
 
-struct Fixture : fuzz::HostedMonitor {
-    Fixture() { unit->setFullState(platform::Dictionary{{"qvUniqueID", fixedUid}}); }
+struct Fixture : test::HostedMonitor {
+    Fixture() {
+        receiver.up();
+        window.unit->setFullState(platform::Dictionary{{"qvUniqueID", fixedUid}});
+    }
+    test::MonitorWindow window{*this};
 };
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Fixture* const fixture = new Fixture;
-    fixture->platform.sim.log().clear();
-    auto& unit = *fixture->unit;
+    fixture->sim.log().clear();
+    fixture->sent.clear();
+    auto& unit = *fixture->window.unit;
 
     fuzz::ByteReader reader(data, size);
     const std::size_t which = reader.take<std::uint8_t>() % 4u;
     const auto userInfo = reader.empty() ? std::nullopt : fuzz::parseJSON(reader.rest());
     for (std::size_t index = 0; index < 3; ++index) {
-        if (which == index || which == 3) fixture->platform.sim.notifications().post(names[index], userInfo);
+        if (which == index || which == 3) fixture->sim.notifications().post(names[index], userInfo);
     }
-    fixture->platform.sim.runDue();
-    fuzz::require(!fixture->showView().empty(), "the view no longer draws");
+    fixture->sim.runDue();
+    fuzz::require(!fixture->window.lines().empty(), "the view no longer draws");
 
     fuzz::require(unit.uniqueID() == fixedUid, "a notification changed the uid");
     if (which != 2 && userInfo) {

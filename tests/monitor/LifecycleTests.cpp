@@ -1,9 +1,10 @@
-// Construction, the 300 ms start decision, the heartbeat timer's pacing, render resources and
-// construction failures.
+// The start decision held back by a busy main queue, restores after it key by key, construction
+// failures and render resources.
 
 #include <gmock/gmock.h>
 
 #include "MonitorTestBench.h"
+#include "platform/dispatch/Executor.h"
 
 namespace vantrel::monitor::test {
 namespace {
@@ -11,105 +12,90 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+// A busy main queue: what is queued on it waits until release(), while every other queue goes on.
+class BusyMainQueue final : public platform::Executor {
+public:
+    explicit BusyMainQueue(platform::SimulatedPlatform& sim) : sim_(sim), platform_(sim.platform()) {
+        platform_.executor = this;
+        previous_ = platform::Platform::install(&platform_);
+    }
+    ~BusyMainQueue() override { platform::Platform::install(previous_); }
+
+    void release() {
+        platform::Platform::install(previous_);
+        for (auto& [deadline, work] : held_->work)
+            sim_.executor().mainQueue()->enqueue(deadline, std::move(work));
+    }
+
+    platform::TimePoint now() const override { return sim_.now(); }
+    std::shared_ptr<platform::SerialQueue> mainQueue() override { return held_; }
+    std::shared_ptr<platform::SerialQueue> globalQueue(platform::QualityOfService qos) override {
+        return sim_.executor().globalQueue(qos);
+    }
+    std::shared_ptr<platform::SerialQueue> makeQueue(const std::string& label) override {
+        return sim_.executor().makeQueue(label);
+    }
+
+private:
+    struct Held final : platform::SerialQueue {
+        void enqueue(platform::TimePoint deadline, platform::Work item) override {
+            work.emplace_back(deadline, std::move(item));
+        }
+        void runSync(platform::Work) override { ADD_FAILURE() << "waited on the busy main queue"; }
+        bool isCurrent() const override { return false; }
+        const std::string& label() const override { return name; }
+        std::vector<std::pair<platform::TimePoint, platform::Work>> work;
+        const std::string name = "main";
+    };
+
+    platform::SimulatedPlatform& sim_;
+    platform::Platform platform_;
+    const platform::Platform* previous_ = nullptr;
+    std::shared_ptr<Held> held_ = std::make_shared<Held>();
+};
+
 class LifecycleTest : public MonitorTestBench {};
 
-TEST_F(LifecycleTest, NewInstanceLogsLoadedAtOnceAndAnnouncesItselfAt300ms) {
-    addDestination();
-    const auto unit = createUnit();
-    const std::string uid = std::to_string(unit->uniqueID());
-    const auto loaded = sim.log().records();
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(platform::describe(loaded[0]),
-              "log com.marlek.Vantrel/AudioUnit error 🔌 Plugin 3.7.5 loaded, uid=" + uid +
-                  " (warte auf fullState)");
-
-    advanceTo(ms(299));
-    EXPECT_EQ(sendCount(), 0u);
-    advanceTo(ms(300));
-    EXPECT_THAT(
-        timedMonitorLog(),
-        ElementsAre(
-            std::pair{ms(0), "Plugin 3.7.5 loaded, uid=" + uid + " (warte auf fullState)"},
-            std::pair{ms(300),
-                      "⏱️ Kein fullState nach 300ms → neue Instanz, Heartbeat mit uid=" + uid}));
-    ASSERT_EQ(heartbeatTimes(), std::vector{ms(300)});
-    EXPECT_EQ(received[0].message.uid, unit->uniqueID());
-}
-
-TEST_F(LifecycleTest, TimerHeartbeatFollowsHundredTicksFromTheFirstAtHalfASecond) {
-    addDestination();
-    const auto unit = createUnit();
-    advanceTo(ms(1489));
-    EXPECT_EQ(heartbeatTimes(), std::vector{ms(300)});
-    advanceTo(ms(3600));
-    EXPECT_EQ(heartbeatTimes(), (std::vector{ms(300), ms(1490), ms(2490), ms(3490)}));
-    for (const ReceivedMessage& heartbeat : messages(Kind::heartbeat))
-        EXPECT_EQ(heartbeat.message.uid, unit->uniqueID());
-}
-
-TEST_F(LifecycleTest, IdentitiesAreRandomAndNeverZero) {
-    addDestination();
-    const auto first = createUnit();
-    const auto second = createUnit();
-    EXPECT_NE(first->uniqueID(), 0u);
-    EXPECT_NE(second->uniqueID(), 0u);
-    EXPECT_NE(first->uniqueID(), second->uniqueID());
-}
-
-TEST_F(LifecycleTest, RestoreBeforeTheDecisionAnnouncesOnlyTheRestoredIdentity) {
-    addDestination();
-    const auto unit = createUnit();
-    const std::uint32_t random = unit->uniqueID();
-    advanceTo(ms(120));
-    unit->setFullState(platform::Dictionary{{"qvUniqueID", 0x12345678u}});
-    EXPECT_EQ(heartbeatTimes(), std::vector{ms(120)});
-
-    advanceTo(ms(2500));
-    EXPECT_EQ(heartbeatTimes(), (std::vector{ms(120), ms(1490), ms(2490)}));
-    for (const ReceivedMessage& message : received)
-        EXPECT_EQ(message.message.uid, 0x12345678u);
-    EXPECT_THAT(monitorLog(),
-                ElementsAre("Plugin 3.7.5 loaded, uid=" + std::to_string(random) + " (warte auf fullState)",
-                            "fullState restore: uid=305419896, connected=false, track='') → "
-                            "Heartbeat sofort aktiv"));
-}
-
-TEST_F(LifecycleTest, RestoreAfterTheDecisionReplacesTheIdentityAndAnnouncesItAtOnce) {
-    addDestination();
+// Held back past the 100th tick, the start decision has not yet made the instance ready: that
+// tick sends no Heartbeat but still its reports, and the count starts over from it.
+TEST_F(LifecycleTest, AStartDecisionHeldPastTheHundredthTickSkipsThatHeartbeat) {
+    receiver.up();
+    BusyMainQueue busy(sim);
     const auto unit = createRenderingUnit();
-    const auto block = unit->internalRenderBlock();
+    unit->setFullState(platform::Dictionary{{"qvConnected", true}});
+    advanceTo(ms(1485));
+    EventList events;
+    events.midi({0xB0, 0x07, 0x64});
+    render(unit->internalRenderBlock(), events.head());
+    advanceTo(ms(1600));
+    EXPECT_THAT(heartbeatTimes(), IsEmpty());
+    const auto reports = messages(Kind::eventReport);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].time, ms(1490)); // drained by the 100th tick itself
+
+    busy.release();
+    advanceTo(ms(2600));
+    EXPECT_EQ(heartbeatTimes(), (std::vector{ms(1600), ms(2490)}));
+}
+
+TEST_F(LifecycleTest, ARestoreAfterTheDecisionRetagsTheReportsQueuedFromThenOn) {
+    receiver.up();
+    const auto unit = createRenderingUnit();
     unit->setFullState(platform::Dictionary{{"qvConnected", true}});
     advanceTo(ms(700));
     unit->setFullState(platform::Dictionary{{"qvUniqueID", 0x0FFFFFFFu}});
-    EXPECT_EQ(unit->uniqueID(), 0x0FFFFFFFu);
-    ASSERT_EQ(heartbeatTimes(), (std::vector{ms(300), ms(700)}));
-    EXPECT_EQ(received.back().message.uid, 0x0FFFFFFFu);
-
-    // Reports queued from now on carry the new tag.
+    EXPECT_EQ(heartbeatTimes(), (std::vector{ms(300), ms(700)}));
     EventList events;
     events.midi({0xB0, 0x07, 0x64});
-    render(block, events.head());
+    render(unit->internalRenderBlock(), events.head());
     advanceTo(ms(1500));
-    const auto reports = messages(Kind::eventReport);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].message.uid, 0x0FFFFFFFu);
-    EXPECT_EQ(messages(Kind::heartbeat).back().message.uid, 0x0FFFFFFFu);
+    for (const Kind kind : {Kind::eventReport, Kind::heartbeat}) {
+        ASSERT_FALSE(messages(kind).empty());
+        EXPECT_EQ(messages(kind).back().message.uid, 0x0FFFFFFFu);
+    }
 }
 
-TEST_F(LifecycleTest, ZeroIdentityInTheSavedStateLeavesTheInstanceNew) {
-    addDestination();
-    const auto unit = createUnit();
-    const std::uint32_t random = unit->uniqueID();
-    unit->setFullState(platform::Dictionary{{"qvUniqueID", 0}});
-    EXPECT_EQ(sendCount(), 0u);
-    advanceTo(ms(300));
-    EXPECT_EQ(unit->uniqueID(), random);
-    EXPECT_EQ(monitorLog().back(), "⏱️ Kein fullState nach 300ms → neue Instanz, Heartbeat mit uid=" +
-                                       std::to_string(random));
-    EXPECT_EQ(heartbeatTimes(), std::vector{ms(300)});
-}
-
-TEST_F(LifecycleTest, FailedConstructionReachesTheHostAndLeavesNothingBehind) {
+TEST_F(LifecycleTest, AFailedConstructionLeavesNothingBehind) {
     for (std::atomic<bool>* fault :
          {&sim.audioUnitFaults().failNextBaseConstruction, &sim.audioUnitFaults().failNextBusCreation}) {
         const platform::MIDIObjectRef newest = sim.midi().newestObject();
@@ -127,10 +113,8 @@ TEST_F(LifecycleTest, RenderResourcesFetchTheHostsMIDIOutputEachTime) {
     const auto block = unit->internalRenderBlock();
     EventList events;
     events.midi({0x90, 0x3C, 0x64}, 17, 2);
-
     unit->deallocateRenderResources();
     render(block, events.head());
-    EXPECT_THAT(passed, IsEmpty());
 
     std::vector<PassedEvent> second;
     unit->setMIDIOutputEventBlock([&second](platform::AUEventSampleTime time, std::uint8_t cable,
@@ -149,30 +133,58 @@ TEST_F(LifecycleTest, RenderResourcesFetchTheHostsMIDIOutputEachTime) {
     EXPECT_THAT(passed, IsEmpty());
 }
 
-TEST_F(LifecycleTest, WithoutAHostMIDIOutputNothingPassesButTrackingAndReportingGoOn) {
-    addDestination();
+struct RestoreCase {
+    std::string name;
+    platform::Value state;
+    std::optional<std::uint32_t> uniqueID; // none: the random one stays
+    bool connected;
+    std::string trackName;
+};
+
+class FullStateRestoreTest : public MonitorTestBench, public ::testing::WithParamInterface<RestoreCase> {};
+
+// Starts from a connected instance on track "Before", past its start decision.
+TEST_P(FullStateRestoreTest, TakesEachWellTypedKeyAndAnnouncesOnlyATakenIdentity) {
+    receiver.up();
     const auto unit = createUnit();
-    unit->allocateRenderResources();
-    connect(*unit);
-    EventList events;
-    events.midi({0xB0, 0x07, 0x64});
-    EXPECT_EQ(render(unit->internalRenderBlock(), events.head()), platform::noErr);
-    advanceTo(ms(510));
-    EXPECT_EQ(unit->monitorSnapshot().monitorCCValues, (std::map<int, int>{{7, 100}}));
-    EXPECT_THAT(reportedEvents(), ElementsAre(Bytes{0xB0, 0x07, 0x64}));
+    connect(*unit, "Before");
+    advanceTo(ms(300));
+    const std::uint32_t random = unit->uniqueID();
+    sent.clear();
+    unit->setFullState(GetParam().state);
+    EXPECT_EQ(unit->uniqueID(), GetParam().uniqueID.value_or(random));
+    EXPECT_EQ(unit->isConnected(), GetParam().connected);
+    EXPECT_EQ(unit->connectedTrackName(), GetParam().trackName);
+    EXPECT_EQ(heartbeatTimes().size(), GetParam().uniqueID ? 1u : 0u);
 }
 
-TEST_F(LifecycleTest, EachRenderBlockReadIsLoggedWithTheLinkHandles) {
-    const platform::MIDIEndpointRef destination = addDestination();
-    const auto unit = createUnit();
-    const platform::MIDIPortRef port = sim.midi().newestObject();
-    unit->internalRenderBlock();
-    unit->internalRenderBlock();
-    const std::string line =
-        "internalRenderBlock created, port=" + std::to_string(port) + " dest=" + std::to_string(destination);
-    EXPECT_THAT(monitorLog(), ElementsAre(::testing::StartsWith("Plugin 3.7.5 loaded"), line, line));
-    EXPECT_EQ(sim.midi().objectName(port), "Vantrel Out");
-    EXPECT_EQ(sim.midi().objectName(sim.midi().clientOfPort(port)), "Vantrel");
+INSTANTIATE_TEST_SUITE_P(
+    KeyByKey, FullStateRestoreTest,
+    ::testing::Values(
+        RestoreCase{"AllKeys",
+                    {{"qvUniqueID", 7}, {"qvConnected", false}, {"qvTrackName", "After"}},
+                    7,
+                    false,
+                    "After"},
+        RestoreCase{"NoKeys", platform::Dictionary::object(), std::nullopt, true, "Before"},
+        RestoreCase{
+            "ZeroIdentity", {{"qvUniqueID", 0}, {"qvTrackName", "After"}}, std::nullopt, true, "After"},
+        RestoreCase{"ConnectedAsText", {{"qvUniqueID", 7}, {"qvConnected", "no"}}, 7, true, "Before"},
+        RestoreCase{"ConnectedAsNumber", {{"qvConnected", 0}}, std::nullopt, false, "Before"},
+        RestoreCase{"IdentityWrapsLikeThePlatform", {{"qvUniqueID", 4294967296.0 + 5}}, 5, true, "Before"},
+        RestoreCase{"NotADictionary", platform::Value::array({1, 2}), std::nullopt, true, "Before"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(MonitorTestBench, ARestoredConnectionReportsAtOnceWithoutARequest) {
+    receiver.up();
+    const auto unit = createRenderingUnit();
+    unit->setFullState(platform::Dictionary{{"qvUniqueID", 99}, {"qvConnected", true}});
+    EventList events;
+    events.midi({0xB3, 0x01, 0x40});
+    render(unit->internalRenderBlock(), events.head());
+    advanceTo(ms(500));
+    EXPECT_EQ(reportedEvents(), (std::vector<Bytes>{{0xB3, 0x01, 0x40}}));
+    EXPECT_TRUE(messages(Kind::connectRequest).empty());
 }
 
 } // namespace

@@ -76,11 +76,10 @@ void __libc_free(void* pointer);
 
 namespace {
 
-void countAllocation() {
+// Counts one allocation and passes `pointer` on.
+void* counted(void* pointer) {
     if (counts.active) ++counts.allocations;
-}
-void countFree(void* pointer) {
-    if (counts.active && pointer != nullptr) ++counts.frees;
+    return pointer;
 }
 void countSystemCall() {
     if (counts.active) ++counts.systemCalls;
@@ -92,9 +91,9 @@ template <typename Function> Function next(Function& cached, const char* name) {
     return cached;
 }
 
-void* allocateAligned(std::size_t alignment, std::size_t size) {
-    countAllocation();
-    return __libc_memalign(alignment, size);
+void* allocateOrThrow(void* pointer) {
+    if (pointer == nullptr) throw std::bad_alloc();
+    return pointer;
 }
 
 } // namespace
@@ -102,30 +101,27 @@ void* allocateAligned(std::size_t alignment, std::size_t size) {
 extern "C" {
 
 void* malloc(std::size_t size) {
-    countAllocation();
-    return __libc_malloc(size);
+    return counted(__libc_malloc(size));
 }
 void* calloc(std::size_t count, std::size_t size) {
-    countAllocation();
-    return __libc_calloc(count, size);
+    return counted(__libc_calloc(count, size));
 }
 void* realloc(void* pointer, std::size_t size) {
-    countAllocation();
-    return __libc_realloc(pointer, size);
+    return counted(__libc_realloc(pointer, size));
 }
 void free(void* pointer) {
-    countFree(pointer);
+    if (counts.active && pointer != nullptr) ++counts.frees;
     __libc_free(pointer);
 }
-int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
-    *out = allocateAligned(alignment, size);
-    return *out == nullptr ? ENOMEM : 0;
+void* memalign(std::size_t alignment, std::size_t size) {
+    return counted(__libc_memalign(alignment, size));
 }
 void* aligned_alloc(std::size_t alignment, std::size_t size) {
-    return allocateAligned(alignment, size);
+    return memalign(alignment, size);
 }
-void* memalign(std::size_t alignment, std::size_t size) {
-    return allocateAligned(alignment, size);
+int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
+    *out = memalign(alignment, size);
+    return *out == nullptr ? ENOMEM : 0;
 }
 
 int pthread_mutex_lock(pthread_mutex_t* mutex) {
@@ -175,28 +171,24 @@ long syscall(long number, ...) {
 
 } // extern "C"
 
+// Every form of new and delete, through the counted functions above.
 void* operator new(std::size_t size) {
-    countAllocation();
-    if (void* pointer = __libc_malloc(size == 0 ? 1 : size)) return pointer;
-    throw std::bad_alloc();
+    return allocateOrThrow(malloc(size == 0 ? 1 : size));
 }
 void* operator new[](std::size_t size) {
-    return operator new(size);
+    return allocateOrThrow(malloc(size == 0 ? 1 : size));
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    countAllocation();
-    return __libc_malloc(size == 0 ? 1 : size);
+    return malloc(size == 0 ? 1 : size);
 }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return malloc(size == 0 ? 1 : size);
 }
 void* operator new(std::size_t size, std::align_val_t alignment) {
-    if (void* pointer = allocateAligned(static_cast<std::size_t>(alignment), size == 0 ? 1 : size))
-        return pointer;
-    throw std::bad_alloc();
+    return allocateOrThrow(memalign(static_cast<std::size_t>(alignment), size == 0 ? 1 : size));
 }
 void* operator new[](std::size_t size, std::align_val_t alignment) {
-    return operator new(size, alignment);
+    return allocateOrThrow(memalign(static_cast<std::size_t>(alignment), size == 0 ? 1 : size));
 }
 void operator delete(void* pointer) noexcept {
     free(pointer);

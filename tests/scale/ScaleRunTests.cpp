@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 
+#include "host/receiver/ReceiverSubstitute.h"
 #include "meter/MeterTestBench.h"
 #include "monitor/MonitorTestBench.h"
 
@@ -133,7 +134,8 @@ private:
 
 TEST(ScaleRun, EveryReportAndPeakMessageOfHundredsOfInstancesArrivesInOrder) {
     SimulatedPlatform sim(2026);
-    const meter::test::Receiver receiver;
+    host::ReceiverSubstitute receiver{*sim.applicationSupportDirectory()};
+    ASSERT_TRUE(receiver.up());
     Expectations expectations;
     sim.midi().setSendObserver([&](const MIDISendRecord& record) {
         if (record.destination == receiver.destination()) expectations.arrived(record);

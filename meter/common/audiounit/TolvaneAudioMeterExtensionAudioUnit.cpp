@@ -1,8 +1,8 @@
 #include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 
-#include <algorithm>
 #include <string>
 
+#include "meter/common/audiounit/TrackNumber.h"
 #include "platform/audiounit/AVAudioFormat.h"
 #include "platform/log/Logger.h"
 
@@ -111,8 +111,7 @@ void TolvaneAudioMeterExtensionAudioUnit::setFullState(const std::optional<Dicti
     AUAudioUnit::setFullState(state);
     if (state) {
         if (const Value* saved = member(*state, "qvTrackNr"))
-            if (const auto number = integerValue(*saved))
-                trackNr_ = static_cast<std::uint8_t>(std::clamp<std::int64_t>(*number, 0, 127));
+            if (const auto number = trackNumberValue(*saved)) trackNr_ = *number;
         if (const Value* saved = member(*state, "qvTrackName"))
             if (auto name = stringValue(*saved)) trackName_.publish(std::move(*name));
     }

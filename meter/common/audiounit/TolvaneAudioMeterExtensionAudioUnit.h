@@ -49,7 +49,7 @@ public:
 
     // The base's state plus "qvTrackNr" and "qvTrackName". [host]
     std::optional<platform::Dictionary> fullState() const override;
-    // Takes "qvTrackNr" (an integer, limited to 0..127) and "qvTrackName" (text) where present
+    // Takes "qvTrackNr" (a whole number, limited to 0..127) and "qvTrackName" (text) where present
     // and well typed, and logs the restore, also for an absent state. [host]
     void setFullState(const std::optional<platform::Dictionary>& state) override;
 

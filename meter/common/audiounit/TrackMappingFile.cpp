@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "meter/common/audiounit/TrackNumber.h"
 #include "platform/Platform.h"
 #include "platform/core/Value.h"
 
@@ -37,11 +38,11 @@ std::optional<TrackMapping> readTrackMapping(std::string_view content, std::uint
     const platform::Value* entry = platform::member(file, std::to_string(instanceID));
     if (entry == nullptr) return std::nullopt;
     const platform::Value* trackNr = platform::member(*entry, "trackNr");
-    const auto number = trackNr ? platform::integerValue(*trackNr) : std::nullopt;
-    if (!number || *number < 1) return std::nullopt;
+    const auto number = trackNr ? trackNumberValue(*trackNr) : std::nullopt;
+    if (!number || *number == 0) return std::nullopt;
 
     TrackMapping mapping;
-    mapping.trackNr = static_cast<std::uint8_t>(std::min<std::int64_t>(*number, 127));
+    mapping.trackNr = *number;
     if (const platform::Value* name = platform::member(*entry, "trackName"))
         mapping.trackName = platform::stringValue(*name).value_or("");
     return mapping;

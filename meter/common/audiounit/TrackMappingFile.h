@@ -22,7 +22,8 @@ std::optional<std::filesystem::path> mappingFileURL();
 // The entry for `instanceID` in the file content `content`. None when the content is not JSON, is
 // not an object whose every value is an object, has no entry under the instance number in
 // decimal, or the entry's "trackNr" is missing, not a whole number or below 1. A "trackNr" above
-// 127 is taken as 127; a missing or non-text "trackName" as the empty text. [any] Allocates.
+// 127, however large, is taken as 127; a missing or non-text "trackName" as the empty text.
+// [any] Allocates.
 std::optional<TrackMapping> readTrackMapping(std::string_view content, std::uint8_t instanceID);
 
 } // namespace vantrel::meter
