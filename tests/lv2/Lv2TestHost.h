@@ -88,10 +88,10 @@ private:
 // One instance, cleaned up when it goes.
 struct Instance {
     Instance(const std::string& bundle, TestHost& host, const std::string& bundlePath = "")
-        : descriptor(descriptorOf(bundle)) {
-        if (descriptor != nullptr)
-            handle = descriptor->instantiate(descriptor, 48000, (bundlePath.empty() ? bundle : bundlePath).c_str(),
-                                             host.features());
+        : Instance(descriptorOf(bundle), host, bundlePath.empty() ? bundle : bundlePath) {}
+    Instance(const LV2_Descriptor* descriptor, TestHost& host, const std::string& bundlePath)
+        : descriptor(descriptor) {
+        if (descriptor != nullptr) handle = descriptor->instantiate(descriptor, 48000, bundlePath.c_str(), host.features());
     }
     ~Instance() {
         if (handle != nullptr) descriptor->cleanup(handle);
