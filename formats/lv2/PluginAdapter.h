@@ -7,6 +7,8 @@
 //          size the unit allocated for, the MIDI it sends into the host's output sequence and
 //          the host's audio through the unit's pull-input block;
 //   state save / restore -> the unit's fullState, whole, as JSON text in one property.
+// The plug-ins count frames, never seconds, so any sample rate the host runs at suits them; the
+// render timestamps count the frames the host has run since activation.
 
 #include <array>
 #include <cstdint>
@@ -19,6 +21,7 @@
 #include "formats/lv2/HostProcess.h"
 #include "formats/lv2/RenderEventList.h"
 #include "host/plugins/HostedInstance.h"
+#include "platform/audiounit/AudioBufferList.h"
 
 namespace vantrel::lv2 {
 
@@ -31,7 +34,7 @@ struct PortLayout {
 
 class PluginAdapter {
 public:
-    static constexpr std::uint32_t maxAudioChannels = 8;
+    static constexpr std::uint32_t maxAudioChannels = platform::kAudioBufferListCapacity;
     // The block size when the host does not tell one.
     static constexpr std::uint32_t defaultMaxFrames = 4096;
 

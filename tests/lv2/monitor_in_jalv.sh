@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
 # jalv runs the monitor on a private JACK server (dummy driver); a looping MIDI sequence goes
-# in, and what comes out is what went in: the same bytes at the same frames of the same cycles. Usage: monitor_in_jalv.sh LV2_FOLDER MONITOR_URI
+# in, and what comes out is what went in: the same bytes at the same frames of the same cycles.
+# Usage: monitor_in_jalv.sh LV2_FOLDER MONITOR_URI
 set -euo pipefail
+# JACK keeps its servers' registry and sockets in /dev/shm, with room for eight servers per
+# machine: a private /dev/shm leaves other servers alone and needs none of that room.
+if [ -z "${VANTREL_PRIVATE_SHM:-}" ] &&
+    unshare --user --map-root-user --mount true 2> /dev/null; then
+    exec env VANTREL_PRIVATE_SHM=1 unshare --user --map-root-user --mount \
+        sh -c 'mount -t tmpfs vantrel-shm /dev/shm && exec "$0" "$@"' "$0" "$@"
+fi
 export LV2_PATH=$1 JACK_DEFAULT_SERVER=vantrel-lv2-$$ JACK_NO_AUDIO_RESERVATION=1
 uri=$2
 period=256
@@ -18,12 +26,13 @@ fail() {
     for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
     exit 1
 }
-# Runs the command until it succeeds; fails the test after `seconds`.
+# Runs the command until it succeeds; fails the test after `seconds` or when the server stops.
 wait_for() {
     local seconds=$1 what=$2
     shift 2
     local deadline=$((SECONDS + seconds))
     until "$@" > /dev/null 2>&1; do
+        kill -0 "${pids[0]}" 2> /dev/null || fail "the JACK server stopped"
         ((SECONDS < deadline)) || fail "no $what within $seconds s"
         sleep 0.1
     done
@@ -33,7 +42,7 @@ dumped_enough() { (($(grep -c '^ *[0-9]*: ' "$work/out.log") >= 12)); }
 
 jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p $period > "$work/jackd.log" 2>&1 &
 pids+=($!)
-wait_for 10 "JACK server" jack_wait -c
+wait_for 10 "JACK server" jack_lsp
 
 # jalv reads commands from standard input; an open, silent pipe keeps it running.
 mkfifo "$work/commands"
