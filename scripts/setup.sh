@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang-14 libclang-rt-14-dev nlohmann-json3-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev
+          lv2-dev lilv-utils sordi jalv jackd2 sox)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

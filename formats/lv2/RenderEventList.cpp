@@ -1,0 +1,40 @@
+#include "formats/lv2/RenderEventList.h"
+
+#include <algorithm>
+
+#include <lv2/atom/util.h>
+
+namespace vantrel::lv2 {
+
+void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent,
+                           platform::AUEventSampleTime startSampleTime) noexcept {
+    count_ = 0;
+    next_ = 0;
+    if (sequence == nullptr) return;
+    LV2_ATOM_SEQUENCE_FOREACH (sequence, event) {
+        if (count_ == capacity) break;
+        const std::uint32_t size = event->body.size;
+        if (event->body.type != midiEvent || size == 0 || size > 3 || event->time.frames < 0) continue;
+        platform::AUMIDIEvent& midi = events_[count_].MIDI;
+        midi.next = nullptr;
+        midi.eventSampleTime = startSampleTime + event->time.frames;
+        midi.eventType = platform::AURenderEventMIDI;
+        midi.length = static_cast<std::uint16_t>(size);
+        midi.cable = 0;
+        std::copy_n(static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body)), size, midi.data);
+        frames_[count_] = static_cast<std::uint32_t>(event->time.frames);
+        ++count_;
+    }
+}
+
+const platform::AURenderEvent* RenderEventList::slice(std::uint32_t from, std::uint32_t to) noexcept {
+    while (next_ < count_ && frames_[next_] < from) ++next_;
+    const std::size_t first = next_;
+    while (next_ < count_ && frames_[next_] < to) {
+        events_[next_].head.next = next_ + 1 < count_ && frames_[next_ + 1] < to ? &events_[next_ + 1] : nullptr;
+        ++next_;
+    }
+    return first < next_ ? &events_[first] : nullptr;
+}
+
+} // namespace vantrel::lv2
