@@ -42,7 +42,8 @@ std::string monitorState(const MonitorReport& monitor) {
 
 std::string describeLastValues(const MonitorReport& monitor) {
     std::string words;
-    for (const auto& [key, event] : monitor.lastEvents) {
+    for (const auto& entry : monitor.lastEvents) {
+        const auto& event = entry.second; // a named reference: clang 14 cannot capture a binding
         const int type = event[0] & 0xF0;
         const int channel = (event[0] & 0x0F) + 1;
         const auto byte = [&](std::size_t i) { return i < event.size() ? int{event[i]} : 0; };

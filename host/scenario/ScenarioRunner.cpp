@@ -29,6 +29,7 @@ using platform::OSStatus;
 // A monitor renders MIDI only; its render calls still come in cycles of this many frames.
 constexpr AUAudioFrameCount midiCycleFrames = 512;
 template <typename... Cases> struct Overloaded : Cases... { using Cases::operator()...; };
+template <typename... Cases> Overloaded(Cases...) -> Overloaded<Cases...>; // clang 14 does not deduce it
 
 std::string statusText(const platform::PlatformError& error) {
     return std::string(error.what()) + " (" + std::to_string(error.status()) + ")";
