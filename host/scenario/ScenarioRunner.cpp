@@ -49,7 +49,7 @@ public:
     Runner(const Script& script, const RunOptions& options)
         : script_(script), trace_(options.trace, options.mode == RunMode::live),
           logSink_([this](const platform::LogRecord& record) { trace_.log(record); }),
-          session_(options.mode, options.seed.value_or(1), logSink_),
+          session_(options.mode, options.seed.value_or(1), logSink_, options.transports),
           receiver_(session_.applicationSupportDirectory()) {
         if (options.seed) session_.platform().random->reseed(*options.seed);
         std::vector<std::string> problems;
