@@ -58,8 +58,9 @@ std::vector<std::string> meterLines(const std::vector<MeterReport>& meters) {
     std::vector<std::string> lines;
     for (const MeterReport& meter : meters) {
         char line[160];
-        std::snprintf(line, sizeof line, "meter instance=%u track=%u L=%3u %s R=%3u %s", meter.instanceID,
-                      meter.trackNr, meter.peakL, bar(meter.peakL).c_str(), meter.peakR, bar(meter.peakR).c_str());
+        std::snprintf(line, sizeof line, "meter instance=%u track=%u L=%3u %s R=%3u %s messages=%llu",
+                      meter.instanceID, meter.trackNr, meter.peakL, bar(meter.peakL).c_str(), meter.peakR,
+                      bar(meter.peakR).c_str(), static_cast<unsigned long long>(meter.messages));
         lines.emplace_back(line);
     }
     return lines;
