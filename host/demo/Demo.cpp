@@ -268,6 +268,7 @@ private:
 
     void finish() {
         display_.show(picture(options_.seconds));
+        display_.close();
         for (auto& instance : monitors_)
             instance->hosted->closeWindow();
         for (const auto* group : {&monitors_, &meters_}) {
