@@ -256,7 +256,9 @@ private:
         picture.seconds = seconds;
         picture.totalSeconds = options_.seconds;
         picture.receiverState =
-            receiver_.destination() != 0 ? "up (destination \"receiver\", unique ID KVRT)" : "down";
+            !ownReceiver()                ? "the vantrel-receiver program's, over JACK (its screen shows the instances)"
+            : receiver_.destination() != 0 ? "up (destination \"receiver\", unique ID KVRT)"
+                                           : "down";
         picture.monitors = receiver_.monitors();
         picture.meters = receiver_.meters();
         picture.meterTrackNames = mappedTrackNames;
