@@ -192,6 +192,7 @@ void JackMIDIService::refreshDestinations() const {
             ++entry;
         }
     }
+    // Learning of a new JACK port hands out a handle even on a const enumeration.
     auto* self = const_cast<JackMIDIService*>(this);
     for (const auto& name : names) {
         auto found = known_.find(name);

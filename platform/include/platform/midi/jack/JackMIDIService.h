@@ -52,8 +52,9 @@ public:
     MIDIEndpointRef destination(ItemCount index) const override;
     OSStatus integerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t* outValue) const override;
     OSStatus setIntegerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t value) override;
-    // Queues the list for the next JACK cycle. [any, render] Never allocates, locks or makes a
-    // system call; kMIDIMessageSendErr when the port's queue is full or the list too long.
+    // Queues the list for the next JACK cycle. [any, render; one thread at a time per port, as a
+    // plug-in's render calls are] Never allocates, locks or makes a system call;
+    // kMIDIMessageSendErr when the port's queue is full or the list too long.
     OSStatus send(MIDIPortRef port, MIDIEndpointRef destination, const MIDIPacketList* packets) override;
 
     bool serverConnected() const { return client_.load() != nullptr; } // [any]
