@@ -34,13 +34,15 @@ void NotificationCenter::removeObserver(ObserverToken token) {
 void NotificationCenter::post(const std::string& name, std::optional<Dictionary> userInfo) {
     const auto notification = std::make_shared<const Notification>(Notification{name, std::move(userInfo)});
     std::shared_ptr<const Block> listener;
+    std::shared_ptr<NotificationTransport> transport;
     {
         std::lock_guard guard(mutex_);
         listener = postListener_;
+        transport = transport_;
     }
     if (listener) (*listener)(*notification);
     deliver(notification);
-    if (transport_) transport_->send(*notification);
+    if (transport) transport->send(*notification);
 }
 
 void NotificationCenter::deliverFromElsewhere(const Notification& notification) {
@@ -65,7 +67,9 @@ void NotificationCenter::deliver(std::shared_ptr<const Notification> notificatio
 }
 
 void NotificationCenter::setTransport(std::shared_ptr<NotificationTransport> transport) {
-    transport_ = std::move(transport);
+    std::lock_guard guard(mutex_);
+    std::swap(transport_, transport);
+    // The previous one ends here, outside the lock.
 }
 
 void NotificationCenter::setPostListener(Block listener) {

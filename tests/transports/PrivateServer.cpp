@@ -20,22 +20,24 @@ PrivateServer::PrivateServer(std::vector<std::string> command, std::function<boo
     arguments.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
+        setpgid(0, 0);
         // Quiet: the servers' chatter is not the test's output.
         freopen("/dev/null", "w", stdout);
         freopen("/dev/null", "w", stderr);
         execvp(arguments[0], arguments.data());
         _exit(127);
     }
+    if (pid_ > 0) setpgid(pid_, pid_); // either side may get there first
 }
 
 PrivateServer::~PrivateServer() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
+    kill(-pid_, SIGTERM);
     const auto deadline = Clock::now() + std::chrono::seconds(3);
     int status = 0;
     while (waitpid(pid_, &status, WNOHANG) == 0) {
         if (Clock::now() >= deadline) {
-            kill(pid_, SIGKILL);
+            kill(-pid_, SIGKILL);
             waitpid(pid_, &status, 0);
             return;
         }

@@ -52,7 +52,7 @@ public:
     // Called inside `post`, before anything is queued, for traces; null to stop. [any]
     void setPostListener(Block listener);
 
-    // Posts also go to `transport` (null: this process only). [before other threads post]
+    // Posts also go to `transport` (null: this process only). [any]
     void setTransport(std::shared_ptr<NotificationTransport> transport);
     // Delivers a notification another process posted to this process's observers. [any]
     void deliverFromElsewhere(const Notification& notification);
