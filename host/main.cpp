@@ -1,8 +1,9 @@
 // vantrel-host: the headless host. Runs scenario scripts against the plug-in modules (simulated
 // or live) and the live demo.
 
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -13,7 +14,6 @@
 #include "host/demo/Demo.h"
 #include "host/plugins/ComponentRegistry.h"
 #include "host/scenario/ScenarioRunner.h"
-#include "host/script/Numbers.h"
 #include "host/script/ScriptParser.h"
 
 namespace {
@@ -22,74 +22,55 @@ using namespace vantrel::host;
 
 constexpr int usageStatus = 2;
 
-void printUsage(std::FILE* stream) {
-    std::fputs(
-        "usage: vantrel-host sim SCRIPT [--seed N] [--app DIR]\n"
-        "       vantrel-host live SCRIPT [--seed N] [--app DIR]\n"
-        "       vantrel-host demo [--seconds S] [--app DIR]\n"
-        "\n"
-        "  sim    runs a scenario script on virtual time and prints its trace (deterministic)\n"
-        "  live   runs a scenario script on real threads and real time\n"
-        "  demo   runs both plug-ins live for about ten seconds with a receiver substitute\n"
-        "  --app  the container application's folder (default: the one installed beside this program)\n",
-        stream);
-}
-
 struct Arguments {
     std::string command;
-    std::optional<std::string> script;
+    std::string script;
     std::optional<std::uint64_t> seed;
     std::optional<double> seconds;
     std::filesystem::path application = defaultApplicationFolder();
+    platform::LiveTransports transports;
 };
 
-// Reads the command line; prints what is wrong and returns none when it is not usable.
-std::optional<Arguments> readArguments(int argc, char** argv) {
-    if (argc < 2) {
-        printUsage(stderr);
-        return std::nullopt;
-    }
+void addTransportFlags(CLI::App& command, Arguments& arguments) {
+    command.add_flag("--jack", arguments.transports.jack,
+                     "MIDI over the JACK server (or set VANTREL_TRANSPORTS=jack,dbus)");
+    command.add_flag("--dbus", arguments.transports.dbus, "distributed notifications over the D-Bus session bus");
+}
+
+// Reads the command line; none, with the reason printed, when it is not usable.
+std::optional<Arguments> readArguments(CLI::App& app, int argc, char** argv, int& status) {
     Arguments arguments;
-    arguments.command = argv[1];
-    if (arguments.command == "-h" || arguments.command == "--help") {
-        printUsage(stdout);
-        std::exit(0);
+    app.require_subcommand(1);
+    CLI::App* sim = app.add_subcommand("sim", "runs a scenario script on virtual time and prints its trace");
+    CLI::App* live = app.add_subcommand("live", "runs a scenario script on real threads and real time");
+    CLI::App* demo = app.add_subcommand("demo", "runs both plug-ins live with a receiver substitute");
+    for (CLI::App* command : {sim, live}) {
+        command->add_option("SCRIPT", arguments.script, "the scenario script")->required();
+        command->add_option("--seed", arguments.seed, "the random generator's seed");
     }
-    if (arguments.command != "sim" && arguments.command != "live" && arguments.command != "demo") {
-        std::fprintf(stderr, "vantrel-host: unknown command \"%s\"\n", argv[1]);
-        printUsage(stderr);
+    demo->add_option("--seconds", arguments.seconds, "how long the demo runs (default 10)")
+        ->check(CLI::Range(0.001, 3600.0));
+    for (CLI::App* command : {sim, live, demo}) {
+        command->add_option("--app", arguments.application,
+                            "the container application's folder (default: the one installed beside this program)");
+    }
+    addTransportFlags(*live, arguments);
+    addTransportFlags(*demo, arguments);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        status = app.exit(error);
+        if (status != 0) status = usageStatus;
         return std::nullopt;
     }
-    for (int i = 2; i < argc; ++i) {
-        const std::string word = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (word == "--seed" && hasValue && arguments.command != "demo") {
-            arguments.seed = parseUnsigned(argv[++i]);
-            if (!arguments.seed) {
-                std::fprintf(stderr, "vantrel-host: bad seed \"%s\"\n", argv[i]);
-                return std::nullopt;
-            }
-        } else if (word == "--seconds" && hasValue && arguments.command == "demo") {
-            arguments.seconds = parseDouble(argv[++i]);
-            if (!arguments.seconds || !(*arguments.seconds > 0 && *arguments.seconds <= 3600)) {
-                std::fprintf(stderr, "vantrel-host: bad duration \"%s\" (seconds, above 0)\n", argv[i]);
-                return std::nullopt;
-            }
-        } else if (word == "--app" && hasValue) {
-            arguments.application = argv[++i];
-        } else if (!word.starts_with("-") && !arguments.script && arguments.command != "demo") {
-            arguments.script = word;
-        } else {
-            std::fprintf(stderr, "vantrel-host: unexpected argument \"%s\"\n", word.c_str());
-            printUsage(stderr);
-            return std::nullopt;
-        }
-    }
-    if (arguments.command != "demo" && !arguments.script) {
-        std::fputs("vantrel-host: missing SCRIPT\n", stderr);
-        printUsage(stderr);
+    arguments.command = app.get_subcommands().front()->get_name();
+    std::string problem;
+    if (arguments.command != "sim" && !arguments.transports.addFromEnvironment(problem)) {
+        std::fprintf(stderr, "vantrel-host: %s\n", problem.c_str());
+        status = usageStatus;
         return std::nullopt;
     }
+    arguments.transports.jackClientName = "vantrel-host";
     return arguments;
 }
 
@@ -103,9 +84,9 @@ std::optional<std::string> readText(const std::string& path) {
 }
 
 int runScript(const Arguments& arguments) {
-    const auto text = readText(*arguments.script);
+    const auto text = readText(arguments.script);
     if (!text) {
-        std::fprintf(stderr, "vantrel-host: cannot read %s\n", arguments.script->c_str());
+        std::fprintf(stderr, "vantrel-host: cannot read %s\n", arguments.script.c_str());
         return usageStatus;
     }
     Script script;
@@ -119,17 +100,22 @@ int runScript(const Arguments& arguments) {
     options.mode = arguments.command == "sim" ? RunMode::simulated : RunMode::live;
     options.application = arguments.application;
     options.seed = arguments.seed;
+    options.transports = arguments.transports;
     return runScenario(script, options);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const auto arguments = readArguments(argc, argv);
-    if (!arguments) return usageStatus;
+    CLI::App app{"vantrel-host: the headless host; runs scenario scripts against the plug-in modules "
+                 "(simulated or live) and the live demo"};
+    int status = 0;
+    const auto arguments = readArguments(app, argc, argv, status);
+    if (!arguments) return status;
     if (arguments->command == "demo") {
         DemoOptions options;
         options.application = arguments->application;
+        options.transports = arguments->transports;
         if (arguments->seconds) options.seconds = *arguments->seconds;
         return runDemo(options);
     }

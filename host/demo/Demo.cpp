@@ -136,7 +136,7 @@ class Demo {
 public:
     explicit Demo(const DemoOptions& options)
         : options_(options), logSink_([this](const platform::LogRecord& record) { log_.add(record); }),
-          session_(RunMode::live, 0, logSink_), receiver_(session_.applicationSupportDirectory()),
+          session_(RunMode::live, 0, logSink_, options.transports), receiver_(session_.applicationSupportDirectory()),
           display_(options.out, isatty(fileno(options.out)) != 0) {}
 
     int run() {
@@ -151,9 +151,11 @@ public:
                          pluginsFolder(options_.application).c_str());
             return 1;
         }
-        receiver_.up();
-        receiver_.setAutoConnect(demoTracks);
-        receiver_.mappingFile().write(firstMapping);
+        if (ownReceiver()) {
+            receiver_.up();
+            receiver_.setAutoConnect(demoTracks);
+            receiver_.mappingFile().write(firstMapping);
+        }
         try {
             for (const char* name : {"A", "B"})
                 create(monitors_, name, *monitor);
@@ -195,10 +197,16 @@ private:
 
     void press(DemoInstance& instance, const std::string& label) { instance.hosted->pressButton(label); }
 
+    bool ownReceiver() const { return !options_.transports.jack; }
+
     std::vector<DemoStep> story() {
         DemoInstance* a = monitors_[0].get();
         DemoInstance* b = monitors_[1].get();
         const std::string connect = "Connect to selected track";
+        if (!ownReceiver()) {
+            return {{0.6, [this, a, connect] { press(*a, connect); }},
+                    {0.9, [this, b, connect] { press(*b, connect); }}};
+        }
         return {
             {0.6, [this, a, connect] { press(*a, connect); }},
             {0.9, [this, b, connect] { press(*b, connect); }},
@@ -248,7 +256,9 @@ private:
         picture.seconds = seconds;
         picture.totalSeconds = options_.seconds;
         picture.receiverState =
-            receiver_.destination() != 0 ? "up (destination \"receiver\", unique ID KVRT)" : "down";
+            !ownReceiver()                ? "the vantrel-receiver program's, over JACK (its screen shows the instances)"
+            : receiver_.destination() != 0 ? "up (destination \"receiver\", unique ID KVRT)"
+                                           : "down";
         picture.monitors = receiver_.monitors();
         picture.meters = receiver_.meters();
         picture.meterTrackNames = mappedTrackNames;
@@ -260,6 +270,7 @@ private:
 
     void finish() {
         display_.show(picture(options_.seconds));
+        display_.close();
         for (auto& instance : monitors_)
             instance->hosted->closeWindow();
         for (const auto* group : {&monitors_, &meters_}) {

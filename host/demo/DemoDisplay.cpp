@@ -135,21 +135,27 @@ std::vector<std::string> DemoDisplay::lines(const DemoPicture& picture, bool for
     return lines;
 }
 
+DemoDisplay::DemoDisplay(std::FILE* stream, bool interactive)
+    : stream_(stream), screen_(interactive && stream == stdout ? receiver::TerminalScreen::open() : nullptr) {}
+
 void DemoDisplay::show(const DemoPicture& picture) {
-    const auto shown = lines(picture, interactive_);
-    std::string out;
-    if (interactive_) {
-        // Back to the first line of the last picture, then each line over the old one.
-        if (shownLines_ > 0) out += format("\x1b[%zuF", shownLines_);
-        for (const auto& line : shown)
-            out += line + "\x1b[K\n";
-        out += "\x1b[J";
-        shownLines_ = shown.size();
-    } else {
-        for (const auto& line : shown)
-            out += line + "\n";
+    lastLines_ = lines(picture, interactive());
+    if (screen_) {
+        screen_->show(lastLines_);
+        return;
     }
+    std::string out;
+    for (const auto& line : lastLines_)
+        out += line + "\n";
     std::fwrite(out.data(), 1, out.size(), stream_);
+    std::fflush(stream_);
+}
+
+void DemoDisplay::close() {
+    if (!screen_) return;
+    screen_.reset();
+    for (const auto& line : lastLines_)
+        std::fprintf(stream_, "%s\n", line.c_str());
     std::fflush(stream_);
 }
 

@@ -1,16 +1,19 @@
 #pragma once
 // What the demo shows: every instance as the receiver knows it (uid, track, connection, last
 // values, meter levels), what the host passed through, and the latest log lines. On a terminal
-// the picture is redrawn in place; otherwise it is written as plain lines now and then.
+// the picture is redrawn in place through the terminal screen, clipped to its size; otherwise it
+// is written as plain lines now and then.
 
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/receiver/ReceiverSubstitute.h"
 #include "platform/log/LogSink.h"
+#include "receiver/TerminalScreen.h"
 
 namespace vantrel::host {
 
@@ -32,19 +35,21 @@ std::string levelBar(std::uint8_t level, int width);
 
 class DemoDisplay {
 public:
-    // `interactive`: the stream is a terminal and the picture is redrawn in place.
-    DemoDisplay(std::FILE* stream, bool interactive) : stream_(stream), interactive_(interactive) {}
+    // `interactive`: the stream is standard output on a terminal; the picture is redrawn in place.
+    DemoDisplay(std::FILE* stream, bool interactive);
 
     void show(const DemoPicture& picture); // [main]
-    bool interactive() const { return interactive_; }
+    // Gives the terminal back and leaves the last picture on it as plain lines. [main]
+    void close();
+    bool interactive() const { return screen_ != nullptr; }
 
     // The picture as lines; for a terminal (wider, with bars) or as plain text.
     static std::vector<std::string> lines(const DemoPicture& picture, bool forTerminal);
 
 private:
     std::FILE* stream_;
-    bool interactive_;
-    std::size_t shownLines_ = 0;
+    std::unique_ptr<receiver::TerminalScreen> screen_;
+    std::vector<std::string> lastLines_;
 };
 
 } // namespace vantrel::host

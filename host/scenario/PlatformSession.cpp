@@ -19,17 +19,22 @@ std::filesystem::path makeTemporaryFolder() {
 
 } // namespace
 
-PlatformSession::PlatformSession(RunMode mode, std::uint64_t seed, platform::LogSink& log) : mode_(mode) {
+PlatformSession::PlatformSession(RunMode mode, std::uint64_t seed, platform::LogSink& log,
+                                 const platform::LiveTransports& transports)
+    : mode_(mode) {
     if (mode == RunMode::simulated) {
         simulated_ = std::make_unique<platform::SimulatedPlatform>(seed);
         override_ = simulated_->platform();
         if (!override_.applicationSupportDirectory)
             throw std::runtime_error("the simulated platform has no application-support folder");
     } else {
-        live_ = std::make_unique<platform::LivePlatform>();
+        live_ = std::make_unique<platform::LivePlatform>(transports);
         override_ = live_->platform();
-        temporaryFolder_ = makeTemporaryFolder();
-        override_.applicationSupportDirectory = temporaryFolder_;
+        const bool shared = (transports.jack || transports.dbus) && override_.applicationSupportDirectory;
+        if (!shared) {
+            temporaryFolder_ = makeTemporaryFolder();
+            override_.applicationSupportDirectory = temporaryFolder_;
+        }
     }
     applicationSupport_ = *override_.applicationSupportDirectory;
     override_.log = &log;

@@ -1,8 +1,9 @@
 #pragma once
 // The platform of one host run, installed for its scope: simulated (virtual time, seeded random
 // numbers) or live (real threads and real time). Either way the process's log lines go to the
-// run's own sink, and a live run gets a temporary application-support folder so that it never
-// touches the user's files.
+// run's own sink. A live run gets a temporary application-support folder so that it never
+// touches the user's files, unless it talks to other processes over JACK or D-Bus: then it
+// shares the user's folder with the receiver program, as a plug-in in a real host does.
 
 #include <cstdint>
 #include <filesystem>
@@ -21,7 +22,8 @@ enum class RunMode { simulated, live };
 class PlatformSession {
 public:
     // `log` must outlive the session. [main thread of the process, before any other thread]
-    PlatformSession(RunMode mode, std::uint64_t seed, platform::LogSink& log);
+    PlatformSession(RunMode mode, std::uint64_t seed, platform::LogSink& log,
+                    const platform::LiveTransports& transports = {});
     // Stops the platform's threads (a live run) while the run's sink is still in force, then
     // puts back the platform that was in force before.
     ~PlatformSession();

@@ -53,7 +53,7 @@ public:
               trace_.log(record);
               if (observer_) observer_->log(record);
           }),
-          session_(options.mode, options.seed.value_or(1), logSink_),
+          session_(options.mode, options.seed.value_or(1), logSink_, options.transports),
           registry_(options.components ? *options.components : ownRegistry_),
           receiver_(session_.applicationSupportDirectory()) {
         if (options.seed) session_.platform().random->reseed(*options.seed);

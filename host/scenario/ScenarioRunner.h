@@ -19,6 +19,7 @@ struct RunOptions {
     RunMode mode = RunMode::simulated;
     std::optional<std::uint64_t> seed; // none: 1 under simulation, the machine's seed live
     std::filesystem::path application; // the container application's folder
+    platform::LiveTransports transports; // a live run's
     std::FILE* trace = stdout;
     std::FILE* diagnostics = stderr;         // plug-ins that cannot be registered are named here
     ComponentRegistry* components = nullptr; // none: the plug-ins in `application`

@@ -31,6 +31,16 @@ MIDIObjectRef MIDIService::nextHandle() {
     return ++lastHandle_;
 }
 
+MIDIObjectRef MIDIService::allocateHandle() {
+    std::lock_guard guard(mutex_);
+    return nextHandle();
+}
+
+bool MIDIService::isClient(MIDIClientRef client) const {
+    std::lock_guard guard(mutex_);
+    return clients_.contains(client);
+}
+
 OSStatus MIDIService::createClient(const std::string& name, MIDIClientRef* outClient,
                                    MIDINotifyBlock notifyBlock) {
     if (outClient == nullptr) return paramErr;

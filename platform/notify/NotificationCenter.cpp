@@ -33,23 +33,43 @@ void NotificationCenter::removeObserver(ObserverToken token) {
 
 void NotificationCenter::post(const std::string& name, std::optional<Dictionary> userInfo) {
     const auto notification = std::make_shared<const Notification>(Notification{name, std::move(userInfo)});
-    std::vector<std::pair<std::weak_ptr<const Observer>, DispatchQueue>> recipients;
     std::shared_ptr<const Block> listener;
+    std::shared_ptr<NotificationTransport> transport;
     {
         std::lock_guard guard(mutex_);
         listener = postListener_;
+        transport = transport_;
+    }
+    if (listener) (*listener)(*notification);
+    deliver(notification);
+    if (transport) transport->send(*notification);
+}
+
+void NotificationCenter::deliverFromElsewhere(const Notification& notification) {
+    deliver(std::make_shared<const Notification>(notification));
+}
+
+void NotificationCenter::deliver(std::shared_ptr<const Notification> notification) {
+    std::vector<std::pair<std::weak_ptr<const Observer>, DispatchQueue>> recipients;
+    {
+        std::lock_guard guard(mutex_);
         for (const auto& [token, observer] : observers_) {
-            if (observer->name.empty() || observer->name == name)
+            if (observer->name.empty() || observer->name == notification->name)
                 recipients.emplace_back(observer, observer->queue);
         }
     }
-    if (listener) (*listener)(*notification);
     // Held weakly: an observer removed before its delivery runs is gone by then.
     for (auto& [recipient, queue] : recipients) {
         queue.async([recipient = std::move(recipient), notification] {
             if (const auto observer = recipient.lock()) observer->block(*notification);
         });
     }
+}
+
+void NotificationCenter::setTransport(std::shared_ptr<NotificationTransport> transport) {
+    std::lock_guard guard(mutex_);
+    std::swap(transport_, transport);
+    // The previous one ends here, outside the lock.
 }
 
 void NotificationCenter::setPostListener(Block listener) {

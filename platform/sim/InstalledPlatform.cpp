@@ -4,8 +4,10 @@ namespace platform {
 
 InstalledPlatform::InstalledPlatform(std::unique_ptr<Executor> executor, std::unique_ptr<LogSink> log,
                                      std::uint64_t seed,
-                                     std::optional<std::filesystem::path> applicationSupportDirectory)
-    : executor_(std::move(executor)), midi_(std::make_unique<MIDIService>(*executor_)),
+                                     std::optional<std::filesystem::path> applicationSupportDirectory,
+                                     const MIDIServiceFactory& makeMIDIService)
+    : executor_(std::move(executor)),
+      midi_(makeMIDIService ? makeMIDIService(*executor_) : std::make_unique<MIDIService>(*executor_)),
       notifications_(std::make_unique<NotificationCenter>()), log_(std::move(log)),
       random_(std::make_unique<RandomGenerator>(seed)),
       audioUnitFaults_(std::make_unique<AudioUnitFaults>()) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/receiver/MappingFileWriter.h"
+#include "receiver/MappingFileWriter.h"
 #include "platform/Platform.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "protocol/ReceiverMessageDecoder.h"
@@ -176,7 +176,7 @@ void SimulationObserver::created(const host::InstanceRef& instance,
                    std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit)) {
         const auto& support = *platform::Platform::current().applicationSupportDirectory;
         Meter& meter =
-            meters_.try_emplace(index, host::mappingFilePath(support), meterUnit->instanceID()).first->second;
+            meters_.try_emplace(index, receiver::mappingFilePath(support), meterUnit->instanceID()).first->second;
         meter.weak = meterUnit;
         meter.port = meterUnit->midiOutputPort();
         if (meter.port != 0) ports_[meter.port] = index;

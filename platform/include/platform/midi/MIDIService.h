@@ -2,7 +2,9 @@
 // The process's MIDI service behind the MIDIServices.h functions: clients, output ports, virtual
 // destinations with their unique IDs, setup notifications, and the faults and observation hooks
 // that tests and the scenario runner use. Handles are 32-bit, handed out in increasing order and
-// never reused within one service.
+// never reused within one service. This is the in-process service; another transport (JACK)
+// overrides the operations on ports, destinations and sends and keeps the clients and their
+// notifications.
 
 #include <cstdint>
 #include <map>
@@ -40,7 +42,7 @@ public:
 
     // Notifications go out on a queue of `executor` labelled "midi-notify".
     explicit MIDIService(Executor& executor);
-    ~MIDIService();
+    virtual ~MIDIService();
     MIDIService(const MIDIService&) = delete;
     MIDIService& operator=(const MIDIService&) = delete;
 
@@ -48,17 +50,17 @@ public:
     static MIDIService& current();
 
     OSStatus createClient(const std::string& name, MIDIClientRef* outClient, MIDINotifyBlock notifyBlock);
-    OSStatus disposeClient(MIDIClientRef client);
-    OSStatus createOutputPort(MIDIClientRef client, const std::string& name, MIDIPortRef* outPort);
-    OSStatus disposePort(MIDIPortRef port);
-    OSStatus createDestination(MIDIClientRef client, const std::string& name, MIDIEndpointRef* outDestination,
+    virtual OSStatus disposeClient(MIDIClientRef client);
+    virtual OSStatus createOutputPort(MIDIClientRef client, const std::string& name, MIDIPortRef* outPort);
+    virtual OSStatus disposePort(MIDIPortRef port);
+    virtual OSStatus createDestination(MIDIClientRef client, const std::string& name, MIDIEndpointRef* outDestination,
                                MIDIReadBlock readBlock);
-    OSStatus disposeEndpoint(MIDIEndpointRef endpoint);
-    ItemCount numberOfDestinations() const;
-    MIDIEndpointRef destination(ItemCount index) const;
-    OSStatus integerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t* outValue) const;
-    OSStatus setIntegerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t value);
-    OSStatus send(MIDIPortRef port, MIDIEndpointRef destination, const MIDIPacketList* packets);
+    virtual OSStatus disposeEndpoint(MIDIEndpointRef endpoint);
+    virtual ItemCount numberOfDestinations() const;
+    virtual MIDIEndpointRef destination(ItemCount index) const;
+    virtual OSStatus integerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t* outValue) const;
+    virtual OSStatus setIntegerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t value);
+    virtual OSStatus send(MIDIPortRef port, MIDIEndpointRef destination, const MIDIPacketList* packets);
 
     // Faults. [any] An armed send fault is used up by the next sends whatever their arguments;
     // failures are used before exceptions when both are armed.
@@ -80,6 +82,11 @@ public:
     std::optional<std::string> objectName(MIDIObjectRef object) const;
     MIDIClientRef clientOfPort(MIDIPortRef port) const; // 0 when not a live port
     MIDIObjectRef newestObject() const;                 // the last handle handed out; 0 when none
+
+protected:
+    // For another transport's own objects. [any]
+    MIDIObjectRef allocateHandle();
+    bool isClient(MIDIClientRef client) const;
 
 private:
     struct Client {

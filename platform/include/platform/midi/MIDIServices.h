@@ -103,8 +103,9 @@ MIDIPacket* MIDIPacketListAdd(MIDIPacketList* list, std::size_t listSize, MIDIPa
 const MIDIPacket* MIDIPacketNext(const MIDIPacket* packet);
 MIDIPacket* MIDIPacketNext(MIDIPacket* packet);
 
-// Delivers the list to the destination's read block before returning. [any, render] Does not
-// allocate unless a fault or a send observer is set (the meter's render-thread send relies on it).
+// Delivers the list to the destination's read block before returning (over JACK: queues it for
+// the next JACK cycle). [any, render] Does not allocate unless a fault or a send observer is set
+// (the meter's render-thread send relies on it).
 OSStatus MIDISend(MIDIPortRef port, MIDIEndpointRef destination, const MIDIPacketList* packets);
 
 } // namespace platform

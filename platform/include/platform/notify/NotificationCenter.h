@@ -20,6 +20,14 @@ struct Notification {
     std::optional<Dictionary> userInfo;
 };
 
+// Carries this process's posts to the other processes of the session (the D-Bus backend).
+class NotificationTransport {
+public:
+    virtual ~NotificationTransport() = default;
+    // Never blocks on the other processes; a post that cannot go out is dropped. [any]
+    virtual void send(const Notification& notification) = 0;
+};
+
 class NotificationCenter {
 public:
     using Block = std::function<void(const Notification&)>;
@@ -44,7 +52,14 @@ public:
     // Called inside `post`, before anything is queued, for traces; null to stop. [any]
     void setPostListener(Block listener);
 
+    // Posts also go to `transport` (null: this process only). [any]
+    void setTransport(std::shared_ptr<NotificationTransport> transport);
+    // Delivers a notification another process posted to this process's observers. [any]
+    void deliverFromElsewhere(const Notification& notification);
+
 private:
+    void deliver(std::shared_ptr<const Notification> notification);
+
     struct Observer {
         std::string name;
         DispatchQueue queue;
@@ -55,6 +70,7 @@ private:
     ObserverToken lastToken_ = 0;
     std::map<ObserverToken, std::shared_ptr<const Observer>> observers_;
     std::shared_ptr<const Block> postListener_;
+    std::shared_ptr<NotificationTransport> transport_;
 };
 
 } // namespace platform

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -21,9 +22,13 @@ namespace platform {
 
 class InstalledPlatform {
 public:
+    // Makes the MIDI service on the platform's executor; by default the in-process one.
+    using MIDIServiceFactory = std::function<std::unique_ptr<MIDIService>(Executor&)>;
+
     // [before other threads use the platform]
     InstalledPlatform(std::unique_ptr<Executor> executor, std::unique_ptr<LogSink> log, std::uint64_t seed,
-                      std::optional<std::filesystem::path> applicationSupportDirectory);
+                      std::optional<std::filesystem::path> applicationSupportDirectory,
+                      const MIDIServiceFactory& makeMIDIService = {});
     // Ends the executor first, while every service still exists: work still running may call any
     // service, and dropped work may own objects whose destructors do. Then puts the previous
     // platform back and ends the services.

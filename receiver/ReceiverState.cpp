@@ -1,11 +1,11 @@
-#include "host/receiver/ReceiverState.h"
+#include "receiver/ReceiverState.h"
 
 #include <algorithm>
 
 #include "platform/notify/NotificationCenter.h"
 #include "protocol/ReceiverMessages.h"
 
-namespace vantrel::host {
+namespace vantrel::receiver {
 
 namespace {
 
@@ -141,4 +141,4 @@ std::vector<MeterReport> ReceiverState::meters() const {
     return reports;
 }
 
-} // namespace vantrel::host
+} // namespace vantrel::receiver

@@ -1,13 +1,13 @@
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 
 #include "platform/Platform.h"
 #include "platform/dispatch/Executor.h"
 #include "platform/notify/NotificationCenter.h"
 #include "protocol/ReceiverMessages.h"
 
-namespace vantrel::host {
+namespace vantrel::receiver {
 
-ReceiverSubstitute::ReceiverSubstitute(const std::filesystem::path& applicationSupport)
+Receiver::Receiver(const std::filesystem::path& applicationSupport)
     : state_(std::make_shared<ReceiverState>(
           platform::DispatchQueue(platform::Platform::current().executor->makeQueue("receiver")))),
       mappingFile_(applicationSupport) {
@@ -15,12 +15,12 @@ ReceiverSubstitute::ReceiverSubstitute(const std::filesystem::path& applicationS
     platform::MIDIClientCreateWithBlock("Receiver", &client_, [](const platform::MIDINotification&) {});
 }
 
-ReceiverSubstitute::~ReceiverSubstitute() {
+Receiver::~Receiver() {
     down();
     if (client_ != 0) platform::MIDIClientDispose(client_);
 }
 
-bool ReceiverSubstitute::up(const std::string& name) {
+bool Receiver::up(const std::string& name) {
     if (client_ == 0 || destination_.load() != 0) return false;
     platform::MIDIEndpointRef endpoint = 0;
     const auto status = platform::MIDIDestinationCreateWithBlock(
@@ -32,16 +32,16 @@ bool ReceiverSubstitute::up(const std::string& name) {
     return true;
 }
 
-void ReceiverSubstitute::down() {
+void Receiver::down() {
     const platform::MIDIEndpointRef endpoint = destination_.exchange(0);
     if (endpoint != 0) platform::MIDIEndpointDispose(endpoint);
 }
 
-void ReceiverSubstitute::postArticulations(const std::vector<std::string>& names,
+void Receiver::postArticulations(const std::vector<std::string>& names,
                                            const std::optional<std::vector<int>>& notes) {
     platform::Dictionary userInfo{{"names", names}};
     if (notes) userInfo["notes"] = *notes;
     platform::NotificationCenter::defaultCenter().post(kArticulationsNotification, std::move(userInfo));
 }
 
-} // namespace vantrel::host
+} // namespace vantrel::receiver

@@ -2,25 +2,25 @@
 
 #include <chrono>
 
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "platform/notify/NotificationCenter.h"
 #include "platform/sim/SimulatedPlatform.h"
 #include "protocol/ReceiverMessages.h"
 #include "protocol/WireSender.h"
 #include "rtguard/RealtimeGuard.h"
 
-namespace vantrel::host {
+namespace vantrel::receiver {
 namespace {
 
-class Receiver : public testing::Test {
+class ReceiverCore : public testing::Test {
 protected:
-    Receiver() {
+    ReceiverCore() {
         platform::MIDIClientCreateWithBlock("Plug-in", &client, {});
         platform::MIDIOutputPortCreate(client, "Plug-in Out", &port);
         platform.notifications().setPostListener(
             [this](const platform::Notification& notification) { posted.push_back(notification); });
     }
-    ~Receiver() override { platform.notifications().setPostListener(nullptr); }
+    ~ReceiverCore() override { platform.notifications().setPostListener(nullptr); }
 
     void send(std::span<const std::uint8_t> bytes) {
         protocol::sendMessage(port, receiver.destination(), bytes, platform::MIDISend);
@@ -30,13 +30,13 @@ protected:
     }
 
     platform::SimulatedPlatform platform;
-    ReceiverSubstitute receiver{*platform.applicationSupportDirectory()};
+    Receiver receiver{*platform.applicationSupportDirectory()};
     platform::MIDIClientRef client = 0;
     platform::MIDIPortRef port = 0;
     std::vector<platform::Notification> posted;
 };
 
-TEST_F(Receiver, OwnsTheDestinationWithUniqueIDKVRT) {
+TEST_F(ReceiverCore, OwnsTheDestinationWithUniqueIDKVRT) {
     ASSERT_TRUE(receiver.up("Vantrel Receiver"));
     EXPECT_FALSE(receiver.up()); // one destination only
     ASSERT_EQ(platform::MIDIGetNumberOfDestinations(), 1u);
@@ -52,7 +52,7 @@ TEST_F(Receiver, OwnsTheDestinationWithUniqueIDKVRT) {
     EXPECT_TRUE(receiver.up()); // and up again, as a restarted receiver
 }
 
-TEST_F(Receiver, AnswersRequestsOnlyWhenToldTo) {
+TEST_F(ReceiverCore, AnswersRequestsOnlyWhenToldTo) {
     receiver.up();
     sendMonitorMessage(0x12345678, protocol::connectRequestType);
     EXPECT_TRUE(posted.empty());
@@ -78,7 +78,7 @@ TEST_F(Receiver, AnswersRequestsOnlyWhenToldTo) {
     EXPECT_FALSE(monitors[0].connected);
 }
 
-TEST_F(Receiver, NamesEachInstanceOnceFromItsTrackList) {
+TEST_F(ReceiverCore, NamesEachInstanceOnceFromItsTrackList) {
     receiver.up();
     receiver.setAutoConnect({"Strings", "Brass"});
     sendMonitorMessage(1, protocol::connectRequestType);
@@ -93,7 +93,7 @@ TEST_F(Receiver, NamesEachInstanceOnceFromItsTrackList) {
     EXPECT_EQ(posted[3].userInfo->at("trackName"), "Strings");
 }
 
-TEST_F(Receiver, KeepsWhatEachInstanceReported) {
+TEST_F(ReceiverCore, KeepsWhatEachInstanceReported) {
     receiver.up();
     sendMonitorMessage(42, protocol::heartbeatType);
     sendMonitorMessage(42, protocol::heartbeatType);
@@ -117,7 +117,7 @@ TEST_F(Receiver, KeepsWhatEachInstanceReported) {
     EXPECT_EQ(receiver.unknownMessages(), 1u);
 }
 
-TEST_F(Receiver, TakesPeakMessagesWithoutAllocating) {
+TEST_F(ReceiverCore, TakesPeakMessagesWithoutAllocating) {
     receiver.up();
     const auto message = protocol::makePeakMeterMessage(3, 7, 127, 12);
     {
@@ -137,7 +137,7 @@ TEST_F(Receiver, TakesPeakMessagesWithoutAllocating) {
     EXPECT_EQ(meters[0].messages, 1u);
 }
 
-TEST_F(Receiver, PostsArticulationsWithOrWithoutNotes) {
+TEST_F(ReceiverCore, PostsArticulationsWithOrWithoutNotes) {
     receiver.postArticulations({"Legato", "Pizz"}, std::vector<int>{24, 25});
     receiver.postArticulations({"Legato"}, std::nullopt);
     ASSERT_EQ(posted.size(), 2u);
@@ -147,7 +147,7 @@ TEST_F(Receiver, PostsArticulationsWithOrWithoutNotes) {
     EXPECT_EQ(*posted[1].userInfo, (platform::Dictionary{{"names", {"Legato"}}}));
 }
 
-TEST_F(Receiver, WritesEveryMappingVersionWithALaterDate) {
+TEST_F(ReceiverCore, WritesEveryMappingVersionWithALaterDate) {
     MappingFileWriter& file = receiver.mappingFile();
     EXPECT_EQ(file.path(), *platform.applicationSupportDirectory() / "Tolvane" / "audiometer_mapping.json");
     ASSERT_TRUE(file.write("{}"));
@@ -168,7 +168,7 @@ TEST_F(Receiver, WritesEveryMappingVersionWithALaterDate) {
     EXPECT_GT(*platform::modificationDate(file.path()), *second);
 }
 
-TEST_F(Receiver, AFileLeftFromBeforeCountsAsWrittenBefore) {
+TEST_F(ReceiverCore, AFileLeftFromBeforeCountsAsWrittenBefore) {
     const auto path = mappingFilePath(*platform.applicationSupportDirectory());
     const auto future = platform::FileTime::clock::now() + std::chrono::hours(1);
     ASSERT_TRUE(platform::writeFile(path, "{}", future));
@@ -178,4 +178,4 @@ TEST_F(Receiver, AFileLeftFromBeforeCountsAsWrittenBefore) {
 }
 
 } // namespace
-} // namespace vantrel::host
+} // namespace vantrel::receiver

@@ -1,9 +1,9 @@
-#include "host/receiver/MappingFileWriter.h"
+#include "receiver/MappingFileWriter.h"
 
 #include <algorithm>
 #include <chrono>
 
-namespace vantrel::host {
+namespace vantrel::receiver {
 
 std::filesystem::path mappingFilePath(const std::filesystem::path& applicationSupport) {
     return applicationSupport / "Tolvane" / "audiometer_mapping.json";
@@ -38,4 +38,4 @@ bool MappingFileWriter::remove() {
     return platform::removeFile(path_);
 }
 
-} // namespace vantrel::host
+} // namespace vantrel::receiver

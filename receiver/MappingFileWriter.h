@@ -10,16 +10,16 @@
 
 #include "platform/files/FileSystem.h"
 
-namespace vantrel::host {
+namespace vantrel::receiver {
 
 class MappingFileWriter {
 public:
-    // The file inside `applicationSupport`. [host]
+    // The file inside `applicationSupport`. [main]
     explicit MappingFileWriter(const std::filesystem::path& applicationSupport);
 
-    // False when the file could not be written. [host]
+    // False when the file could not be written. [main]
     bool write(std::string_view content, bool keepModificationDate = false);
-    bool remove(); // [host] True when the file is gone.
+    bool remove(); // [main] True when the file is gone.
 
     const std::filesystem::path& path() const { return path_; }
     const std::optional<platform::FileTime>& lastModificationDate() const { return lastDate_; }
@@ -34,4 +34,4 @@ private:
 // Where the meter looks for the file under an application-support folder.
 std::filesystem::path mappingFilePath(const std::filesystem::path& applicationSupport);
 
-} // namespace vantrel::host
+} // namespace vantrel::receiver

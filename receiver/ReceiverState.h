@@ -1,5 +1,5 @@
 #pragma once
-// What the receiver substitute learns from the messages at its destination, and how it answers
+// What the receiver learns from the messages at its destination, and how it answers
 // them: on a queue of its own, a moment after the request, as a program of its own would. Held
 // by the destination's read block as well as by the receiver, so that a send still under way on
 // another thread when the receiver goes finds it there.
@@ -18,7 +18,7 @@
 #include "platform/midi/MIDIServices.h"
 #include "protocol/ReceiverMessageDecoder.h"
 
-namespace vantrel::host {
+namespace vantrel::receiver {
 
 inline constexpr const char* kConnectNotification = "com.marlek.vantrel.connect";
 inline constexpr const char* kDisconnectNotification = "com.marlek.vantrel.disconnect";
@@ -57,7 +57,7 @@ public:
     // messages never come from a render thread.
     void receive(const platform::MIDIPacketList* packets);
 
-    // See ReceiverSubstitute. [any]
+    // See Receiver. [any]
     void setAutoConnect(std::vector<std::string> trackNames);
     void connect(std::uint32_t uid, const std::string& trackName);
     void disconnect(std::uint32_t uid);
@@ -86,4 +86,4 @@ private:
     std::atomic<std::uint64_t> unknownMessages_{0};
 };
 
-} // namespace vantrel::host
+} // namespace vantrel::receiver

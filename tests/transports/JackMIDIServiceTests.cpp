@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <jack/jack.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+#include "PrivateServer.h"
+#include "platform/dispatch/ThreadedExecutor.h"
+#include "platform/midi/jack/JackMIDIService.h"
+#include "rtguard/RealtimeGuard.h"
+
+namespace platform {
+namespace {
+
+using namespace std::chrono_literals;
+using transports_test::PrivateServer;
+
+constexpr std::int32_t receiverID = 0x4B565254;
+
+bool jackAnswers() {
+    jack_client_t* probe = jack_client_open("probe", JackNoStartServer, nullptr);
+    if (probe == nullptr) return false;
+    jack_client_close(probe);
+    return true;
+}
+
+// Two processes' worth of MIDI service, each its own JACK client, on a private dummy server.
+class JackMIDI : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // The cross-process runs' name: see tests/receiver/crossprocess/CrossProcess.sh.
+        const std::string name = "vantrel-test";
+        setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+        server = new PrivateServer({"jackd", "--no-realtime", "-n", name, "-d", "dummy", "-r", "48000", "-p", "256"},
+                                   jackAnswers);
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(server->ready()) << "jackd did not come up";
+        receiving = std::make_unique<JackMIDIService>(executor, "test-receiver");
+        sending = std::make_unique<JackMIDIService>(executor, "test-sender");
+        ASSERT_EQ(receiving->createClient("Receiver", &receiverClient, {}), noErr);
+        ASSERT_EQ(receiving->createDestination(receiverClient, "in", &ownDestination,
+                                               [this](const MIDIPacketList* list, void*) {
+                                                   const MIDIPacket& packet = list->packet[0];
+                                                   std::lock_guard guard(mutex);
+                                                   received.emplace_back(packet.data, packet.data + packet.length);
+                                                   arrived.notify_all();
+                                               }),
+                  noErr);
+        ASSERT_EQ(receiving->setIntegerProperty(ownDestination, kMIDIPropertyUniqueID, receiverID), noErr);
+        ASSERT_EQ(sending->createClient("Plug-in", &senderClient,
+                                        [this](const MIDINotification& notification) {
+                                            if (notification.messageID == kMIDIMsgSetupChanged) ++setupChanges;
+                                        }),
+                  noErr);
+    }
+
+    // Their threads call back into this fixture.
+    void TearDown() override {
+        sending.reset();
+        receiving.reset();
+    }
+
+    // The sender's handle of the destination with the receiver's unique ID, as a plug-in finds it.
+    MIDIEndpointRef findReceiver() {
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (ItemCount i = 0; i < sending->numberOfDestinations(); ++i) {
+                std::int32_t id = 0;
+                const MIDIEndpointRef endpoint = sending->destination(i);
+                if (sending->integerProperty(endpoint, kMIDIPropertyUniqueID, &id) == noErr && id == receiverID)
+                    return endpoint;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return 0;
+    }
+
+    bool waitForLists(std::size_t count) {
+        std::unique_lock lock(mutex);
+        return arrived.wait_for(lock, 5s, [&] { return received.size() >= count; });
+    }
+
+    static PrivateServer* server;
+    ThreadedExecutor executor;
+    std::unique_ptr<JackMIDIService> receiving;
+    std::unique_ptr<JackMIDIService> sending;
+    MIDIClientRef receiverClient = 0;
+    MIDIClientRef senderClient = 0;
+    MIDIEndpointRef ownDestination = 0;
+    std::atomic<int> setupChanges{0};
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::vector<std::uint8_t>> received;
+};
+
+PrivateServer* JackMIDI::server = nullptr;
+
+// A list of two packets, a SysEx of 4 to 43 bytes and a controller, numbered by `port` and `seq`.
+struct NumberedList {
+    alignas(MIDIPacketList) std::array<std::byte, 512> storage;
+    std::vector<std::uint8_t> bytes;
+
+    NumberedList(std::uint8_t port, std::uint8_t seq) {
+        std::vector<std::uint8_t> sysEx{0xF0, port, seq};
+        sysEx.resize(3 + seq % 40, 0x11);
+        sysEx.push_back(0xF7);
+        const std::uint8_t controller[3] = {0xB0, 0x07, seq};
+        auto* list = reinterpret_cast<MIDIPacketList*>(storage.data());
+        MIDIPacket* packet = MIDIPacketListInit(list);
+        packet = MIDIPacketListAdd(list, storage.size(), packet, 0, sysEx.size(), sysEx.data());
+        MIDIPacketListAdd(list, storage.size(), packet, 0, 3, controller);
+        bytes = sysEx;
+        bytes.insert(bytes.end(), controller, controller + 3);
+    }
+    const MIDIPacketList* list() const { return reinterpret_cast<const MIDIPacketList*>(storage.data()); }
+};
+
+TEST_F(JackMIDI, ListsFromTwoRenderThreadsArriveWholeAndInOrderWithoutAllocatingOrLocking) {
+    const MIDIEndpointRef destination = findReceiver();
+    ASSERT_NE(destination, 0u) << "the unique ID did not travel as port metadata";
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (setupChanges.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_GT(setupChanges.load(), 0) << "the sender heard of no setup change";
+    constexpr int listsPerThread = 100; // within one port's queue, so none may fail
+    std::array<MIDIPortRef, 2> ports{};
+    std::array<std::vector<NumberedList>, 2> lists;
+    for (std::uint8_t p = 0; p < 2; ++p) {
+        ASSERT_EQ(sending->createOutputPort(senderClient, "out", &ports[p]), noErr);
+        for (int seq = 0; seq < listsPerThread; ++seq)
+            lists[p].emplace_back(p, static_cast<std::uint8_t>(seq));
+    }
+    std::array<long, 2> violations{};
+    std::array<int, 2> failures{};
+    std::vector<std::thread> renderThreads;
+    for (std::size_t p = 0; p < 2; ++p) {
+        renderThreads.emplace_back([&, p] {
+            platform_test::RealtimeGuard guard;
+            // Sent before the route to the destination exists: they wait for it.
+            for (const auto& numbered : lists[p])
+                failures[p] += sending->send(ports[p], destination, numbered.list()) != noErr;
+            violations[p] = guard.violations();
+        });
+    }
+    for (auto& thread : renderThreads)
+        thread.join();
+    EXPECT_EQ(failures, (std::array<int, 2>{0, 0}));
+    if (platform_test::RealtimeGuard::available()) {
+        EXPECT_EQ(violations, (std::array<long, 2>{0, 0}));
+    }
+
+    ASSERT_TRUE(waitForLists(2 * listsPerThread)) << received.size() << " lists arrived";
+    std::lock_guard guard(mutex);
+    std::array<std::size_t, 2> next{};
+    for (const auto& bytes : received) {
+        const std::uint8_t port = bytes.at(1);
+        ASSERT_LT(port, 2);
+        ASSERT_LT(next[port], lists[port].size());
+        EXPECT_EQ(bytes, lists[port][next[port]++].bytes);
+    }
+}
+
+TEST_F(JackMIDI, RefusedSendsSayWhy) {
+    const MIDIEndpointRef destination = findReceiver();
+    ASSERT_NE(destination, 0u);
+    MIDIPortRef port = 0;
+    ASSERT_EQ(sending->createOutputPort(senderClient, "out", &port), noErr);
+    alignas(MIDIPacketList) std::array<std::byte, 1024> storage{};
+    auto* tooLong = reinterpret_cast<MIDIPacketList*>(storage.data());
+    const std::vector<std::uint8_t> sysEx(JackMIDIService::maxListBytes + 1, 0x10);
+    MIDIPacketListAdd(tooLong, storage.size(), MIDIPacketListInit(tooLong), 0, sysEx.size(), sysEx.data());
+    const NumberedList fine(0, 1);
+
+    struct Refusal {
+        MIDIPortRef port;
+        MIDIEndpointRef destination;
+        const MIDIPacketList* list;
+        OSStatus status;
+    };
+    for (const Refusal& refusal : {Refusal{port, destination, nullptr, paramErr},
+                                   Refusal{port + 1000, destination, fine.list(), kMIDIInvalidPort},
+                                   Refusal{port, destination + 1000, fine.list(), kMIDIUnknownEndpoint},
+                                   Refusal{port, destination, tooLong, kMIDIMessageSendErr}}) {
+        EXPECT_EQ(sending->send(refusal.port, refusal.destination, refusal.list), refusal.status);
+    }
+}
+
+} // namespace
+} // namespace platform
