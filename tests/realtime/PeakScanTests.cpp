@@ -36,17 +36,10 @@ class PeakScanEquivalence : public ::testing::TestWithParam<BlockShape> {};
 TEST_P(PeakScanEquivalence, MatchesThePlainLoopBitForBit) {
     const auto [length, offset] = GetParam();
     constexpr float inf = std::numeric_limits<float>::infinity();
-    const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
-                              -std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::signaling_NaN(),
-                              inf,
-                              -inf,
-                              std::numeric_limits<float>::denorm_min(),
-                              -1.0e-40f,
-                              1.0f,
-                              -1.0f,
-                              std::numeric_limits<float>::max(),
-                              -0.0f};
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    const float specials[] = {nan, -nan, std::numeric_limits<float>::signaling_NaN(), inf, -inf,
+                              std::numeric_limits<float>::denorm_min(), -1.0e-40f, 1.0f, -1.0f,
+                              std::numeric_limits<float>::max(), -0.0f};
     std::mt19937 random(length * 31 + offset);
     std::uniform_real_distribution<float> ordinary(-1.0f, 1.0f);
     std::uniform_int_distribution<std::size_t> special(0, std::size(specials) - 1);
