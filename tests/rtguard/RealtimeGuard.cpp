@@ -21,16 +21,17 @@ RealtimeGuard::~RealtimeGuard() {
 const RealtimeGuard::Counts& RealtimeGuard::current() {
     return threadCounts;
 }
+bool RealtimeGuard::available() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return false;
+#else
+    return true;
+#endif
+}
 
 } // namespace platform_test
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-
-bool platform_test::RealtimeGuard::available() {
-    return false;
-}
-
-#else
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 #include <dlfcn.h>
 #include <poll.h>
@@ -43,10 +44,6 @@ bool platform_test::RealtimeGuard::available() {
 
 #include <cerrno>
 #include <cstdarg>
-
-bool platform_test::RealtimeGuard::available() {
-    return true;
-}
 
 using platform_test::active;
 using platform_test::threadCounts;
