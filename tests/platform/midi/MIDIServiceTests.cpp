@@ -154,8 +154,8 @@ protected:
 };
 
 // (bytes in one packet, whether it fits a 1024-byte list)
-class PacketSize : public MIDIPacketListTest,
-                   public ::testing::WithParamInterface<std::pair<std::size_t, bool>> {};
+using Fit = std::pair<std::size_t, bool>;
+class PacketSize : public MIDIPacketListTest, public ::testing::WithParamInterface<Fit> {};
 
 TEST_P(PacketSize, OnePacketFitsExactlyWhenItsBytesFit) {
     const auto [size, fits] = GetParam();
@@ -171,11 +171,8 @@ TEST_P(PacketSize, OnePacketFitsExactlyWhenItsBytesFit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PacketSize,
-                         ::testing::Values(std::pair<std::size_t, bool>{0, true},
-                                           std::pair<std::size_t, bool>{300, true},
-                                           std::pair<std::size_t, bool>{room, true},
-                                           std::pair<std::size_t, bool>{room + 1, false},
-                                           std::pair<std::size_t, bool>{1024, false}));
+                         ::testing::Values(Fit{0, true}, Fit{300, true}, Fit{room, true}, Fit{room + 1, false},
+                                           Fit{1024, false}));
 
 TEST_F(MIDIPacketListTest, PacketsAddedUntilFullStayAlignedInsideTheBuffer) {
     const std::uint8_t note[] = {0x90, 0x3C, 0x64};
