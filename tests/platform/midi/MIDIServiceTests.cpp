@@ -171,8 +171,8 @@ TEST_P(PacketSize, OnePacketFitsExactlyWhenItsBytesFit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PacketSize,
-                         ::testing::Values(Fit{0, true}, Fit{300, true}, Fit{room, true}, Fit{room + 1, false},
-                                           Fit{1024, false}));
+                         ::testing::Values(Fit{0, true}, Fit{300, true}, Fit{room, true},
+                                           Fit{room + 1, false}, Fit{1024, false}));
 
 TEST_F(MIDIPacketListTest, PacketsAddedUntilFullStayAlignedInsideTheBuffer) {
     const std::uint8_t note[] = {0x90, 0x3C, 0x64};

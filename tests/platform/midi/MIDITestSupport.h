@@ -50,13 +50,14 @@ class Receiver {
 public:
     Receiver(MIDIClientRef client, const std::string& name) {
         const auto received = received_;
-        EXPECT_EQ(MIDIDestinationCreateWithBlock(
-                      client, name, &endpoint,
-                      [received](const MIDIPacketList* list, void*) {
-                          const MIDIPacket* packet = list->packet;
-                          for (std::uint32_t i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet))
-                              received->insert(received->end(), packet->data, packet->data + packet->length);
-                      }),
+        EXPECT_EQ(MIDIDestinationCreateWithBlock(client, name, &endpoint,
+                                                 [received](const MIDIPacketList* list, void*) {
+                                                     const MIDIPacket* packet = list->packet;
+                                                     for (std::uint32_t i = 0; i < list->numPackets;
+                                                          ++i, packet = MIDIPacketNext(packet))
+                                                         received->insert(received->end(), packet->data,
+                                                                          packet->data + packet->length);
+                                                 }),
                   noErr);
     }
     const std::vector<std::uint8_t>& received() const { return *received_; }

@@ -24,7 +24,9 @@ using Lines = std::vector<std::string>;
 
 class SimulatedPlatformTest : public ::testing::Test {
 protected:
-    int nowMs() const { return static_cast<int>(std::chrono::duration<double, std::milli>(sim.now()).count()); }
+    int nowMs() const {
+        return static_cast<int>(std::chrono::duration<double, std::milli>(sim.now()).count());
+    }
     // Records "observer:name:userInfo" for every delivery.
     NotificationCenter::Block recorder(const std::string& observer) {
         return [this, observer](const Notification& notification) {
@@ -114,7 +116,8 @@ TEST_F(SimulatedPlatformTest, NotificationsReachMatchingObserversOnTheirQueuesWh
     EXPECT_TRUE(allOnUtility);
 }
 
-TEST_F(SimulatedPlatformTest, ObserversMayRemoveThemselvesAndOthersWithDeliveriesPendingAndPostFromTheirBlock) {
+TEST_F(SimulatedPlatformTest,
+       ObserversMayRemoveThemselvesAndOthersWithDeliveriesPendingAndPostFromTheirBlock) {
     NotificationCenter::ObserverToken self = 0, other = 0;
     self = center.addObserver("ping", DispatchQueue::main(), [&](const Notification&) {
         center.removeObserver(self);
@@ -184,13 +187,14 @@ TEST_P(LiveApplicationSupport, FollowsTheDataHomeThenTheHomeDirectory) {
     EXPECT_EQ(liveApplicationSupportDirectory(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Environments, LiveApplicationSupport,
-                         ::testing::Values(DirectoryCase{"/data", "/home/u", fs::path("/data")},
-                                           DirectoryCase{nullptr, "/home/u", fs::path("/home/u/.local/share")},
-                                           DirectoryCase{"relative", "/home/u", fs::path("/home/u/.local/share")},
-                                           DirectoryCase{"", "/home/u", fs::path("/home/u/.local/share")},
-                                           DirectoryCase{nullptr, nullptr, std::nullopt},
-                                           DirectoryCase{nullptr, "", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    Environments, LiveApplicationSupport,
+    ::testing::Values(DirectoryCase{"/data", "/home/u", fs::path("/data")},
+                      DirectoryCase{nullptr, "/home/u", fs::path("/home/u/.local/share")},
+                      DirectoryCase{"relative", "/home/u", fs::path("/home/u/.local/share")},
+                      DirectoryCase{"", "/home/u", fs::path("/home/u/.local/share")},
+                      DirectoryCase{nullptr, nullptr, std::nullopt},
+                      DirectoryCase{nullptr, "", std::nullopt}));
 
 // Disposes of its MIDI client and logs when it goes, as a plug-in instance does.
 class Instance {

@@ -1,7 +1,7 @@
 #pragma once
 // Counts what the calling thread does that a render path must not: allocations and frees
-// (the malloc family, through which operator new and delete go), mutex locks, and blocking or I/O system calls.
-// Only calls made on the thread that holds the guard, while it lives, are counted.
+// (the malloc family, through which operator new and delete go), mutex locks, and blocking or I/O system
+// calls. Only calls made on the thread that holds the guard, while it lives, are counted.
 //
 // The counting replaces the allocator entry points, which the address and thread sanitizers
 // replace themselves; in those builds available() is false and nothing is counted.
