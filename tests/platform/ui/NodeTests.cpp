@@ -59,11 +59,10 @@ TEST_P(NumberRendering, KeepsAtMostThreeDecimalsWithoutTrailingZeros) {
               std::string("vStack alignment=center spacing=") + expected);
 }
 
+// Whole numbers and tenths show in every scenario trace; the rest only here.
 INSTANTIATE_TEST_SUITE_P(Numbers, NumberRendering,
-                         ::testing::Values(std::pair{16.0, "16"}, std::pair{100.0, "100"},
-                                           std::pair{0.3, "0.3"}, std::pair{2.5, "2.5"},
-                                           std::pair{0.7440944, "0.744"}, std::pair{-24.0, "-24"},
-                                           std::pair{-0.0001, "0"}, std::pair{infinity, "inf"},
-                                           std::pair{-infinity, "-inf"}));
+                         ::testing::Values(std::pair{2.5, "2.5"}, std::pair{0.7440944, "0.744"},
+                                           std::pair{-24.0, "-24"}, std::pair{-0.0001, "0"},
+                                           std::pair{infinity, "inf"}, std::pair{-infinity, "-inf"}));
 
 } // namespace
