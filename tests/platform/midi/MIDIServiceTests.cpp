@@ -18,16 +18,13 @@ protected:
     RecordingClient owner{"receiver"};
 };
 
-TEST_F(MIDIServiceTest, DestinationsEnumerateInCreationOrderAndHandlesAreNeverReused) {
+TEST_F(MIDIServiceTest, DestinationsEnumerateInCreationOrderWithHandlesNeverReusedAndIDsNeverZeroOrKVRT) {
     Receiver a(owner.ref, "a"), b(owner.ref, "b"), c(owner.ref, "c");
     ASSERT_EQ(MIDIEndpointDispose(b.endpoint), noErr);
     Receiver d(owner.ref, "d");
     EXPECT_EQ(enumerateDestinations(), (std::vector{a.endpoint, c.endpoint, d.endpoint}));
     EXPECT_EQ(MIDIGetDestination(3), 0u);
     EXPECT_GT(d.endpoint, c.endpoint);
-}
-
-TEST_F(MIDIServiceTest, FreshUniqueIDsAreNeverZeroOrKVRT) {
     for (int i = 0; i < 100; ++i) {
         Receiver receiver(owner.ref, "r");
         std::int32_t id = 0;
