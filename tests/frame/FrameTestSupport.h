@@ -17,17 +17,17 @@ using namespace platform;
 inline vantrel::ParameterSpec declaredParameter(std::string identifier, AUParameterAddress address,
                                                 AUValue defaultValue = 0, AUValue minValue = 0,
                                                 AUValue maxValue = 1) {
-    return {.identifier = identifier,
-            .name = identifier + " name",
-            .address = address,
-            .minValue = minValue,
-            .maxValue = maxValue,
-            .defaultValue = defaultValue,
-            .units = kAudioUnitParameterUnit_Generic,
-            .unitName = std::nullopt,
-            .flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable,
-            .valueStrings = std::nullopt,
-            .dependentParameters = std::nullopt};
+    return {identifier,
+            identifier + " name",
+            address,
+            minValue,
+            maxValue,
+            defaultValue,
+            kAudioUnitParameterUnit_Generic,
+            std::nullopt,
+            kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable,
+            std::nullopt,
+            std::nullopt};
 }
 
 // The tree "global" { "gain" (address 7, -24...24), "mix" (address 8) }.
@@ -36,13 +36,6 @@ inline std::shared_ptr<AUParameterTree> makeGlobalTree(AUValue gain = 3.5f) {
         "global",
         "Global",
         {declaredParameter("gain", 7, gain, -24, 24), declaredParameter("mix", 8, 0.5f)}}}});
-}
-
-inline std::shared_ptr<AUParameter> parameterNamed(const AUParameterGroup& group,
-                                                   const std::string& identifier) {
-    for (const auto& parameter : group.allParameters())
-        if (parameter->identifier() == identifier) return parameter;
-    return nullptr;
 }
 
 struct Write {

@@ -53,7 +53,7 @@ protected:
 TEST_F(MonitorViewController, CreationInstallsAFreshTreeAndQueuesTheView) {
     const auto unit = controller->createAudioUnit(description);
     EXPECT_EQ(controller->audioUnit(), unit);
-    EXPECT_EQ(parameterNamed(*unit->parameterTree(), "midiNoteNumber")->value(), 60.0f);
+    EXPECT_EQ(unit->parameterTree()->parameterWithAddress(1)->value(), 60.0f);
     EXPECT_EQ(controller->hostingController(), nullptr);
     // The queued configuration loads the view, whose load would configure once more.
     ASSERT_FALSE(controller->isViewLoaded());

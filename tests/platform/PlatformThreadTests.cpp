@@ -34,21 +34,15 @@ using midi_test::RecordingClient;
 namespace {
 
 // The bound on every real-thread wait, so that a hang fails instead of blocking the run.
-class Deadline {
-public:
-    bool passed() const { return std::chrono::steady_clock::now() > at_; }
-
-private:
-    std::chrono::steady_clock::time_point at_ = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+struct Deadline {
+    bool passed() const { return std::chrono::steady_clock::now() > at; }
+    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now() + std::chrono::seconds(20);
 };
 
 // Spins until `done` holds; false when the deadline passes first.
 bool waitUntil(const std::function<bool()>& done) {
-    const Deadline deadline;
-    while (!done()) {
+    for (const Deadline deadline; !done(); std::this_thread::yield())
         if (deadline.passed()) return false;
-        std::this_thread::yield();
-    }
     return true;
 }
 

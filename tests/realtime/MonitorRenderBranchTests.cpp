@@ -36,12 +36,6 @@ EventList flood() {
     return events;
 }
 
-std::string describe(const RealtimeGuard& guard) {
-    return "allocations " + std::to_string(guard.allocations()) + ", frees " + std::to_string(guard.frees()) +
-           ", mutex locks " + std::to_string(guard.mutexLocks()) + ", system calls " +
-           std::to_string(guard.systemCalls());
-}
-
 struct Branch {
     std::string name;
     bool connected;
@@ -81,7 +75,7 @@ TEST_P(MonitorRenderBranch, RendersWithoutAllocatingLockingOrCallingTheSystem) {
     RealtimeGuard guard;
     for (const platform::AURenderEvent* head : heads)
         render(block, head);
-    EXPECT_EQ(guard.violations(), 0) << describe(guard);
+    EXPECT_EQ(guard.violations(), 0) << guard.counts();
     EXPECT_EQ(passedCount.load(), branch.hostOutput && !branch.released ? 2 * 8 + 384 : 0);
 }
 

@@ -2,51 +2,36 @@
 
 #include <cstddef>
 #include <cstdlib>
-#include <new>
 
 namespace platform_test {
 namespace {
 
-struct Counts {
-    bool active;
-    long allocations;
-    long frees;
-    long mutexLocks;
-    long systemCalls;
-};
-thread_local Counts counts{};
+thread_local bool active = false;
+thread_local RealtimeGuard::Counts threadCounts{};
 
 } // namespace
 
 RealtimeGuard::RealtimeGuard() {
-    counts = Counts{};
-    counts.active = true;
+    threadCounts = Counts{};
+    active = true;
 }
 RealtimeGuard::~RealtimeGuard() {
-    counts.active = false;
+    active = false;
 }
-long RealtimeGuard::allocations() const {
-    return counts.allocations;
+const RealtimeGuard::Counts& RealtimeGuard::current() {
+    return threadCounts;
 }
-long RealtimeGuard::frees() const {
-    return counts.frees;
-}
-long RealtimeGuard::mutexLocks() const {
-    return counts.mutexLocks;
-}
-long RealtimeGuard::systemCalls() const {
-    return counts.systemCalls;
+bool RealtimeGuard::available() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return false;
+#else
+    return true;
+#endif
 }
 
 } // namespace platform_test
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-
-bool platform_test::RealtimeGuard::available() {
-    return false;
-}
-
-#else
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 #include <dlfcn.h>
 #include <poll.h>
@@ -60,11 +45,8 @@ bool platform_test::RealtimeGuard::available() {
 #include <cerrno>
 #include <cstdarg>
 
-bool platform_test::RealtimeGuard::available() {
-    return true;
-}
-
-using platform_test::counts;
+using platform_test::active;
+using platform_test::threadCounts;
 
 extern "C" {
 void* __libc_malloc(std::size_t size);
@@ -78,22 +60,17 @@ namespace {
 
 // Counts one allocation and passes `pointer` on.
 void* counted(void* pointer) {
-    if (counts.active) ++counts.allocations;
+    if (active) ++threadCounts.allocations;
     return pointer;
 }
 void countSystemCall() {
-    if (counts.active) ++counts.systemCalls;
+    if (active) ++threadCounts.systemCalls;
 }
 
 // The next definition of a libc function, found once.
 template <typename Function> Function next(Function& cached, const char* name) {
     if (cached == nullptr) cached = reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
     return cached;
-}
-
-void* allocateOrThrow(void* pointer) {
-    if (pointer == nullptr) throw std::bad_alloc();
-    return pointer;
 }
 
 } // namespace
@@ -110,7 +87,7 @@ void* realloc(void* pointer, std::size_t size) {
     return counted(__libc_realloc(pointer, size));
 }
 void free(void* pointer) {
-    if (counts.active && pointer != nullptr) ++counts.frees;
+    if (active && pointer != nullptr) ++threadCounts.frees;
     __libc_free(pointer);
 }
 void* memalign(std::size_t alignment, std::size_t size) {
@@ -126,7 +103,7 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 
 int pthread_mutex_lock(pthread_mutex_t* mutex) {
     static int (*real)(pthread_mutex_t*) = nullptr;
-    if (counts.active) ++counts.mutexLocks;
+    if (active) ++threadCounts.mutexLocks;
     return next(real, "pthread_mutex_lock")(mutex);
 }
 
@@ -170,49 +147,5 @@ long syscall(long number, ...) {
 }
 
 } // extern "C"
-
-// Every form of new and delete, through the counted functions above.
-void* operator new(std::size_t size) {
-    return allocateOrThrow(malloc(size == 0 ? 1 : size));
-}
-void* operator new[](std::size_t size) {
-    return allocateOrThrow(malloc(size == 0 ? 1 : size));
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return malloc(size == 0 ? 1 : size);
-}
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    return allocateOrThrow(memalign(static_cast<std::size_t>(alignment), size == 0 ? 1 : size));
-}
-void* operator new[](std::size_t size, std::align_val_t alignment) {
-    return allocateOrThrow(memalign(static_cast<std::size_t>(alignment), size == 0 ? 1 : size));
-}
-void operator delete(void* pointer) noexcept {
-    free(pointer);
-}
-void operator delete[](void* pointer) noexcept {
-    free(pointer);
-}
-void operator delete(void* pointer, std::size_t) noexcept {
-    free(pointer);
-}
-void operator delete[](void* pointer, std::size_t) noexcept {
-    free(pointer);
-}
-void operator delete(void* pointer, std::align_val_t) noexcept {
-    free(pointer);
-}
-void operator delete[](void* pointer, std::align_val_t) noexcept {
-    free(pointer);
-}
-void operator delete(void* pointer, std::size_t, std::align_val_t) noexcept {
-    free(pointer);
-}
-void operator delete[](void* pointer, std::size_t, std::align_val_t) noexcept {
-    free(pointer);
-}
 
 #endif

@@ -28,7 +28,7 @@ std::vector<std::string> identifiers(const std::vector<std::shared_ptr<AUParamet
     return result;
 }
 
-TEST(AUParameterTree, ListsAndFindsParametersDepthFirstInTreeOrder) {
+TEST(AUParameterTree, ListsAndFindsParametersDepthFirstInTreeOrderAndRefusesNodesThatHaveAGroup) {
     const auto tree = AUParameterTree::createTree(
         {makeParameter("p0", 0),
          AUParameterTree::createGroup(
@@ -39,9 +39,7 @@ TEST(AUParameterTree, ListsAndFindsParametersDepthFirstInTreeOrder) {
     EXPECT_THAT(identifiers(tree->allParameters()), ElementsAre("p0", "p1", "p2", "p3", "p4"));
     EXPECT_EQ(tree->parameterWithAddress(9)->identifier(), "p1");
     EXPECT_EQ(tree->parameterWithAddress(10), nullptr);
-}
-
-TEST(AUParameterTree, ANodeBelongsToOneGroupOnlyAndARefusedTreeAdoptsNothing) {
+    // A node belongs to one group only, and a refused tree adopts nothing.
     const auto shared = makeParameter("shared", 1);
     const auto group = AUParameterTree::createGroup("g", "G", {shared});
     const auto other = makeParameter("other", 2);

@@ -45,20 +45,19 @@ private:
     std::shared_ptr<std::vector<Seen>> seen_ = std::make_shared<std::vector<Seen>>();
 };
 
-inline void appendPackets(std::vector<std::uint8_t>& bytes, const MIDIPacketList* list) {
-    const MIDIPacket* packet = list->packet;
-    for (std::uint32_t i = 0; i < list->numPackets; ++i, packet = MIDIPacketNext(packet))
-        bytes.insert(bytes.end(), packet->data, packet->data + packet->length);
-}
-
 // A destination that keeps every byte it receives.
 class Receiver {
 public:
     Receiver(MIDIClientRef client, const std::string& name) {
         const auto received = received_;
-        EXPECT_EQ(MIDIDestinationCreateWithBlock(
-                      client, name, &endpoint,
-                      [received](const MIDIPacketList* list, void*) { appendPackets(*received, list); }),
+        EXPECT_EQ(MIDIDestinationCreateWithBlock(client, name, &endpoint,
+                                                 [received](const MIDIPacketList* list, void*) {
+                                                     const MIDIPacket* packet = list->packet;
+                                                     for (std::uint32_t i = 0; i < list->numPackets;
+                                                          ++i, packet = MIDIPacketNext(packet))
+                                                         received->insert(received->end(), packet->data,
+                                                                          packet->data + packet->length);
+                                                 }),
                   noErr);
     }
     const std::vector<std::uint8_t>& received() const { return *received_; }

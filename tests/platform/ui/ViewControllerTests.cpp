@@ -148,38 +148,27 @@ void pin(const std::shared_ptr<PlatformView>& view, const std::shared_ptr<Platfo
 using enum AnchorEdge;
 const std::vector<AnchorEdge> allEdges{top, leading, trailing, bottom};
 
-struct FillCase {
-    const char* name;
-    std::vector<AnchorEdge> edges;
-    bool toGrandparent;    // pinned to the superview's superview instead
-    bool stillTranslating; // the child's autoresizing mask still turned into constraints
-    bool fills;
-};
-
-class FillsSuperview : public ::testing::TestWithParam<FillCase> {};
-
-TEST_P(FillsSuperview, OnlyWhenPinnedToItOnAllFourEdgesByConstraints) {
-    const FillCase& arrangement = GetParam();
-    const auto grandparent = PlatformView::make();
-    const auto parent = PlatformView::make();
-    const auto child = PlatformView::make();
-    grandparent->addSubview(parent);
-    parent->addSubview(child);
-    pin(child, arrangement.toGrandparent ? grandparent : parent, arrangement.edges);
-    child->setTranslatesAutoresizingMaskIntoConstraints(arrangement.stillTranslating);
-    EXPECT_EQ(child->fillsSuperview(), arrangement.fills);
+TEST(LayoutConstraints, AViewFillsItsSuperviewOnlyWhenPinnedToItOnAllFourEdgesByConstraints) {
+    struct Arrangement {
+        std::vector<AnchorEdge> edges;
+        bool toGrandparent;    // pinned to the superview's superview instead
+        bool stillTranslating; // the child's autoresizing mask still turned into constraints
+        bool fills;
+    };
+    std::vector<Arrangement> arrangements{
+        {allEdges, false, false, true}, {allEdges, true, false, false}, {allEdges, false, true, false}};
+    for (const AnchorEdge missing : allEdges)
+        std::erase(arrangements.emplace_back(Arrangement{allEdges, false, false, false}).edges, missing);
+    for (const Arrangement& arrangement : arrangements) {
+        const auto grandparent = PlatformView::make(), parent = PlatformView::make(), child = PlatformView::make();
+        grandparent->addSubview(parent);
+        parent->addSubview(child);
+        pin(child, arrangement.toGrandparent ? grandparent : parent, arrangement.edges);
+        child->setTranslatesAutoresizingMaskIntoConstraints(arrangement.stillTranslating);
+        EXPECT_EQ(child->fillsSuperview(), arrangement.fills)
+            << arrangement.edges.size() << " edges, to grandparent " << arrangement.toGrandparent;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Arrangements, FillsSuperview,
-    ::testing::Values(FillCase{"AllEdges", allEdges, false, false, true},
-                      FillCase{"NoTop", {leading, trailing, bottom}, false, false, false},
-                      FillCase{"NoLeading", {top, trailing, bottom}, false, false, false},
-                      FillCase{"NoTrailing", {top, leading, bottom}, false, false, false},
-                      FillCase{"NoBottom", {top, leading, trailing}, false, false, false},
-                      FillCase{"ToAnotherAncestor", allEdges, true, false, false},
-                      FillCase{"StillTranslatingItsMask", allEdges, false, true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LayoutConstraints, RemovingAViewDeactivatesItsConstraintsToTheOldHierarchyOnly) {
     const auto parent = PlatformView::make();
