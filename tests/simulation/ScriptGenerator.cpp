@@ -1,5 +1,7 @@
 #include "ScriptGenerator.h"
 
+#include "SimulationObserver.h"
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>

@@ -18,9 +18,6 @@
 
 namespace vantrel::simulation {
 
-inline constexpr const char* settleMark = "# settled: everything queued has arrived";
-inline constexpr const char* quietMark = "# quiet: every instance is released";
-
 class ScriptGenerator {
 public:
     explicit ScriptGenerator(std::uint64_t seed) : seed_(seed), random_(seed) {}

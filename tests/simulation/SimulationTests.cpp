@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,8 +18,6 @@
 #include "ScriptGenerator.h"
 #include "SimulationObserver.h"
 #include "host/plugins/BundleDescription.h"
-#include "host/scenario/ScenarioRunner.h"
-#include "host/script/ScriptParser.h"
 #include "meter/common/ui/AudioUnitViewController.h"
 #include "monitor/common/ui/AudioUnitViewController.h"
 #include "platform/sim/SimulatedPlatform.h"
@@ -70,37 +67,17 @@ void startInstanceNumbersAfresh() {
     }
 }
 
-int lineOf(const std::string& text, std::string_view mark) {
-    std::istringstream lines(text);
-    std::string line;
-    for (int number = 1; std::getline(lines, line); ++number) {
-        if (line == mark) return number;
-    }
-    return INT_MAX;
-}
-
-struct RunResult {
-    std::vector<std::string> violations;
-    int failedLine = 0;
-    Coverage coverage;
-};
-
-RunResult runScript(const std::string& text) {
-    const host::Script script = host::parseScript(text);
+CheckedRun runScript(const std::string& text, Coverage& coverage) {
     startInstanceNumbersAfresh();
-    SimulationObserver observer(lineOf(text, settleMark), lineOf(text, quietMark));
     static std::FILE* const nowhere = std::fopen("/dev/null", "w");
     host::RunOptions options;
     options.trace = nowhere;
     options.components = &linkedPlugins();
-    options.observer = &observer;
-    host::runScenario(script, options);
-    observer.finish();
-    return {observer.violations(), observer.failedLine(), observer.coverage()};
+    return runChecked(text, options, coverage);
 }
 
 // What failed, the line it followed, and where the script is kept for replaying it.
-std::string failureReport(const std::string& text, const RunResult& result,
+std::string failureReport(const std::string& text, const CheckedRun& result,
                           const std::filesystem::path& file) {
     std::istringstream lines(text);
     std::string line;
@@ -122,14 +99,13 @@ TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
     Coverage total;
     for (std::uint64_t seed = GetParam() * count + 1; seed <= (GetParam() + 1) * count; ++seed) {
         const std::string text = ScriptGenerator(seed).generate(scriptLength);
-        const RunResult result = runScript(text);
+        const CheckedRun result = runScript(text, total);
         if (!result.violations.empty()) {
             const auto file =
                 std::filesystem::absolute("simulation-seed-" + std::to_string(seed) + ".script");
             std::ofstream(file) << text;
             ADD_FAILURE() << "seed " << seed << " " << failureReport(text, result, file);
         }
-        total += result.coverage;
     }
     // The scenarios must reach what the invariants are about, or they prove nothing.
     EXPECT_GT(total.reportsArrived, 0u);
@@ -149,7 +125,8 @@ TEST(SimulationReplay, ChecksTheScriptNamed) {
     if (file == nullptr) GTEST_SKIP() << "set VANTREL_SIM_SCRIPT=FILE to check that script";
     std::ostringstream text;
     text << std::ifstream(file).rdbuf();
-    const RunResult result = runScript(text.str());
+    Coverage ignored;
+    const CheckedRun result = runScript(text.str(), ignored);
     EXPECT_TRUE(result.violations.empty()) << failureReport(text.str(), result, file);
 }
 
