@@ -95,7 +95,8 @@ public:
             return;
         }
         const platform::Duration sinceFirstTick = now - (created_ + firstTickDelay);
-        if (sinceFirstTick < platform::Duration::zero() || sinceFirstTick % tickInterval != platform::Duration{})
+        if (sinceFirstTick < platform::Duration::zero() ||
+            sinceFirstTick % tickInterval != platform::Duration{})
             return fail("a timer Heartbeat off the tick grid");
         if (sinceFirstTick < tickInterval * 99) fail("a timer Heartbeat before the 100th tick");
         if (lastTimerHeartbeat_ && now - *lastTimerHeartbeat_ < tickInterval * 100)

@@ -38,7 +38,8 @@ public:
             // Any NaN: quiet or signalling, either sign, any payload.
             return std::bit_cast<float>(static_cast<std::uint32_t>(0x7F800001u | (bits() & 0x803FFFFFu)));
         case 2:
-            return chance(0.5) ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+            return chance(0.5) ? std::numeric_limits<float>::infinity()
+                               : -std::numeric_limits<float>::infinity();
         case 3:
             return chance(0.5) ? std::numeric_limits<float>::max() : -1e30f;
         case 4:

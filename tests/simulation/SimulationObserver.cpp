@@ -109,8 +109,10 @@ public:
         if (!settled_) settle();
         checkReleased();
         if (quiet_ && happenedSinceQuiet_ != 0)
-            fail(std::to_string(happenedSinceQuiet_) + " log lines and sends after every instance was released");
-        if (failedLine_ == 0 && !violations_.empty()) failedLine_ = quietLine_, firstCount_ = violations_.size();
+            fail(std::to_string(happenedSinceQuiet_) +
+                 " log lines and sends after every instance was released");
+        if (failedLine_ == 0 && !violations_.empty())
+            failedLine_ = quietLine_, firstCount_ = violations_.size();
         violations_.resize(firstCount_);
         return {violations_, failedLine_};
     }
@@ -131,8 +133,10 @@ public:
                        },
                        [&](const host::RestoreCommand& c) {
                            context_.restoring = c.instance.index;
-                           if (const auto found = monitors_.find(c.instance.index); found != monitors_.end()) {
-                               if (const auto unit = found->second.unit()) context_.uidBefore = unit->uniqueID();
+                           if (const auto found = monitors_.find(c.instance.index);
+                               found != monitors_.end()) {
+                               if (const auto unit = found->second.unit())
+                                   context_.uidBefore = unit->uniqueID();
                            }
                        },
                        [&](const host::PressCommand& c) { context_.pressing = c.instance.index; },
@@ -174,7 +178,8 @@ public:
             failedLine_ = line.lineNumber, firstCount_ = violations_.size();
     }
 
-    void created(const host::InstanceRef& instance, const std::shared_ptr<platform::AUAudioUnit>& unit) override {
+    void created(const host::InstanceRef& instance,
+                 const std::shared_ptr<platform::AUAudioUnit>& unit) override {
         const std::size_t index = instance.index;
         if (const auto monitorUnit = std::dynamic_pointer_cast<monitor::VantrelExtensionAudioUnit>(unit)) {
             Monitor& monitor = monitors_.try_emplace(index, platform::dispatchNow()).first->second;
@@ -190,8 +195,8 @@ public:
         } else if (const auto meterUnit =
                        std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit)) {
             const auto& support = *platform::Platform::current().applicationSupportDirectory;
-            Meter& meter =
-                meters_.try_emplace(index, host::mappingFilePath(support), meterUnit->instanceID()).first->second;
+            Meter& meter = meters_.try_emplace(index, host::mappingFilePath(support), meterUnit->instanceID())
+                               .first->second;
             meter.weak = meterUnit;
             meter.port = meterUnit->midiOutputPort();
             if (meter.port != 0) ports_[meter.port] = index;
@@ -217,10 +222,11 @@ public:
             meter.trackNr = unit ? unit->trackNr() : 0;
             const platform::MIDIEndpointRef destination = unit ? unit->targetDestination() : 0;
             std::int32_t ignored = 0;
-            meter.linked = unit && meter.alive && unit->midiOutputPort() != 0 && destination != 0 &&
-                           platform::MIDIObjectGetIntegerProperty(destination, platform::kMIDIPropertyUniqueID,
-                                                                  &ignored) != platform::kMIDIObjectNotFound &&
-                           !faults_.open();
+            meter.linked =
+                unit && meter.alive && unit->midiOutputPort() != 0 && destination != 0 &&
+                platform::MIDIObjectGetIntegerProperty(destination, platform::kMIDIPropertyUniqueID,
+                                                       &ignored) != platform::kMIDIObjectNotFound &&
+                !faults_.open();
         }
     }
 
@@ -329,9 +335,11 @@ private:
         if (const auto found = monitors_.find(index); found != monitors_.end()) {
             const auto unit = found->second.unit();
             if (!unit) return;
-            const platform::Value* saved = command.state ? platform::member(*command.state, "qvUniqueID") : nullptr;
+            const platform::Value* saved =
+                command.state ? platform::member(*command.state, "qvUniqueID") : nullptr;
             const auto restoredUid = saved ? platform::unsignedIntValue(*saved) : std::nullopt;
-            const std::uint32_t expected = restoredUid && *restoredUid != 0 ? *restoredUid : context_.uidBefore;
+            const std::uint32_t expected =
+                restoredUid && *restoredUid != 0 ? *restoredUid : context_.uidBefore;
             if (unit->uniqueID() != expected)
                 fail("monitor " + name(index) + " has uid " + std::to_string(unit->uniqueID()) +
                      " after a restore, not " + std::to_string(expected));
@@ -403,9 +411,11 @@ private:
                  (due ? "ends" : "does not end") + " a window");
         } else if (!sent.empty()) {
             const std::vector<std::uint8_t> expected{
-                0xF0, 0x7E, meter.instanceID, meter.trackNr, meter.window.due.first, meter.window.due.second, 0xF7};
+                0xF0, 0x7E, meter.instanceID, meter.trackNr, meter.window.due.first, meter.window.due.second,
+                0xF7};
             if (sent.front() != expected)
-                fail(who + " sent " + protocol::hexString(sent.front()) + ", not " + protocol::hexString(expected));
+                fail(who + " sent " + protocol::hexString(sent.front()) + ", not " +
+                     protocol::hexString(expected));
         } else if (due && meter.linked) {
             fail(who + " sent nothing at the end of a window while linked");
         }
@@ -452,7 +462,8 @@ private:
             });
         }
         return std::ranges::any_of(meters_, [&](const auto& entry) {
-            return entry.second.alive && (!origin.instanceID || entry.second.instanceID == *origin.instanceID);
+            return entry.second.alive &&
+                   (!origin.instanceID || entry.second.instanceID == *origin.instanceID);
         });
     }
 

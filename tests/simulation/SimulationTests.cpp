@@ -98,7 +98,7 @@ TEST_P(SimulationBatch, EverySeedKeepsEveryInvariant) {
     const std::uint64_t count = environmentNumber("VANTREL_SIM_SEEDS").value_or(seedsPerBatch);
     Coverage total;
     for (std::uint64_t seed = GetParam() * count + 1; seed <= (GetParam() + 1) * count; ++seed) {
-        const std::string text = ScriptGenerator(seed).generate(scriptLength);
+        const std::string text = generateScript(seed, scriptLength);
         const CheckedRun result = runScript(text, total);
         if (!result.violations.empty()) {
             const auto file =
