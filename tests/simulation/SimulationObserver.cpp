@@ -28,6 +28,11 @@ platform::MIDIService& midi() {
     return *platform::Platform::current().midi;
 }
 
+template <class T> T* entry(std::map<std::size_t, T>& map, std::size_t index) {
+    const auto found = map.find(index);
+    return found == map.end() ? nullptr : &found->second;
+}
+
 std::string name(std::size_t index) {
     return "#" + std::to_string(index);
 }
@@ -133,11 +138,9 @@ public:
                        },
                        [&](const host::RestoreCommand& c) {
                            context_.restoring = c.instance.index;
-                           if (const auto found = monitors_.find(c.instance.index);
-                               found != monitors_.end()) {
-                               if (const auto unit = found->second.unit())
-                                   context_.uidBefore = unit->uniqueID();
-                           }
+                           const Monitor* monitor = entry(monitors_, c.instance.index);
+                           if (const auto unit = monitor ? monitor->unit() : nullptr)
+                               context_.uidBefore = unit->uniqueID();
                        },
                        [&](const host::PressCommand& c) { context_.pressing = c.instance.index; },
                        [&](const host::AdvanceCommand& c) { advancing(c.duration); },
@@ -167,8 +170,8 @@ public:
                        [&](const host::RestoreCommand& c) { restored(c.instance.index, c); },
                        [&](const host::AllocateCommand& c) { allocated(c.instance.index, c); },
                        [&](const host::DeallocateCommand& c) {
-                           if (const auto found = monitors_.find(c.instance.index); found != monitors_.end())
-                               found->second.passesThrough = false;
+                           if (Monitor* monitor = entry(monitors_, c.instance.index))
+                               monitor->passesThrough = false;
                        },
                        [](const auto&) {},
                    },
@@ -210,20 +213,18 @@ public:
     void rendering(const host::InstanceRef& instance) override {
         context_.rendering = instance.index;
         context_.meterMessages.clear();
-        if (const auto found = monitors_.find(instance.index); found != monitors_.end()) {
-            Monitor& monitor = found->second;
-            const auto unit = monitor.unit();
-            monitor.connected = unit && unit->isConnected();
-            monitor.tag = protocol::makeInstanceTag(unit ? unit->uniqueID() : 0);
-            monitor.passed.clear();
-        } else if (const auto found = meters_.find(instance.index); found != meters_.end()) {
-            Meter& meter = found->second;
-            const auto unit = meter.weak.lock();
-            meter.trackNr = unit ? unit->trackNr() : 0;
+        if (Monitor* monitor = entry(monitors_, instance.index)) {
+            const auto unit = monitor->unit();
+            monitor->connected = unit && unit->isConnected();
+            monitor->tag = protocol::makeInstanceTag(unit ? unit->uniqueID() : 0);
+            monitor->passed.clear();
+        } else if (Meter* meter = entry(meters_, instance.index)) {
+            const auto unit = meter->weak.lock();
+            meter->trackNr = unit ? unit->trackNr() : 0;
             const platform::MIDIEndpointRef destination = unit ? unit->targetDestination() : 0;
             std::int32_t ignored = 0;
-            meter.linked =
-                unit && meter.alive && unit->midiOutputPort() != 0 && destination != 0 &&
+            meter->linked =
+                unit && meter->alive && unit->midiOutputPort() != 0 && destination != 0 &&
                 platform::MIDIObjectGetIntegerProperty(destination, platform::kMIDIPropertyUniqueID,
                                                        &ignored) != platform::kMIDIObjectNotFound &&
                 !faults_.open();
@@ -232,16 +233,16 @@ public:
 
     void output(const host::InstanceRef& instance, platform::AUEventSampleTime sampleTime, std::uint8_t cable,
                 std::span<const std::uint8_t> bytes) override {
-        if (const auto found = monitors_.find(instance.index); found != monitors_.end())
-            found->second.passed.push_back({sampleTime, cable, {bytes.begin(), bytes.end()}});
+        if (Monitor* monitor = entry(monitors_, instance.index))
+            monitor->passed.push_back({sampleTime, cable, {bytes.begin(), bytes.end()}});
     }
 
     void rendered(const host::InstanceRef& instance, const platform::AudioBufferList& buffers,
                   platform::OSStatus status) override {
-        if (const auto found = monitors_.find(instance.index); found != monitors_.end()) {
-            renderedMIDI(instance.index, found->second, status);
-        } else if (const auto meter = meters_.find(instance.index); meter != meters_.end()) {
-            renderedAudio(instance.index, meter->second, buffers, status);
+        if (Monitor* monitor = entry(monitors_, instance.index)) {
+            renderedMIDI(instance.index, *monitor, status);
+        } else if (Meter* meter = entry(meters_, instance.index)) {
+            renderedAudio(instance.index, *meter, buffers, status);
             ++context_.audioCall;
         }
         context_.rendering.reset();
@@ -255,8 +256,7 @@ public:
         if (found == ports_.end())
             return fail("a send from a port no live instance owns: " + protocol::hexString(bytes));
         const std::size_t index = found->second;
-        if (const auto monitor = monitors_.find(index); monitor != monitors_.end())
-            return monitorSent(index, monitor->second, bytes);
+        if (Monitor* monitor = entry(monitors_, index)) return monitorSent(index, *monitor, bytes);
         const protocol::ReceiverMessage message = protocol::decodeReceiverMessage(bytes);
         if (message.kind != protocol::ReceiverMessage::Kind::peakMeter ||
             message.instanceID != meters_.at(index).instanceID) {
@@ -308,14 +308,13 @@ private:
     }
 
     void release(std::size_t index) {
-        if (const auto found = monitors_.find(index); found != monitors_.end() && found->second.alive) {
-            // What was still queued goes with the instance.
-            found->second.reports.closeBatch(faults_, violations_);
-            found->second.alive = false;
-            releasing_.push_back({index, found->second.weak, found->second.port});
-        } else if (const auto meter = meters_.find(index); meter != meters_.end() && meter->second.alive) {
-            meter->second.alive = false;
-            releasing_.push_back({index, meter->second.weak, meter->second.port});
+        if (Monitor* monitor = entry(monitors_, index); monitor && monitor->alive) {
+            monitor->reports.closeBatch(faults_, violations_); // what was still queued goes with it
+            monitor->alive = false;
+            releasing_.push_back({index, monitor->weak, monitor->port});
+        } else if (Meter* meter = entry(meters_, index); meter && meter->alive) {
+            meter->alive = false;
+            releasing_.push_back({index, meter->weak, meter->port});
         }
     }
 
@@ -332,8 +331,8 @@ private:
     }
 
     void restored(std::size_t index, const host::RestoreCommand& command) {
-        if (const auto found = monitors_.find(index); found != monitors_.end()) {
-            const auto unit = found->second.unit();
+        if (const Monitor* monitor = entry(monitors_, index)) {
+            const auto unit = monitor->unit();
             if (!unit) return;
             const platform::Value* saved =
                 command.state ? platform::member(*command.state, "qvUniqueID") : nullptr;
@@ -343,23 +342,22 @@ private:
             if (unit->uniqueID() != expected)
                 fail("monitor " + name(index) + " has uid " + std::to_string(unit->uniqueID()) +
                      " after a restore, not " + std::to_string(expected));
-        } else if (const auto meter = meters_.find(index); meter != meters_.end()) {
-            const auto unit = meter->second.unit();
-            if (!unit) return;
+        } else if (Meter* meter = entry(meters_, index); meter && meter->unit()) {
+            const auto unit = meter->unit();
             if (unit->trackNr() > 127) fail("meter " + name(index) + " restored a track number above 127");
-            meter->second.mapping.restored(unit->trackNr(), unit->trackName());
+            meter->mapping.restored(unit->trackNr(), unit->trackName());
         }
     }
 
     void allocated(std::size_t index, const host::AllocateCommand& command) {
-        if (const auto found = monitors_.find(index); found != monitors_.end()) {
-            // A failed allocation keeps what the instance had.
-            if (const auto unit = found->second.unit(); unit && !command.fail)
-                found->second.passesThrough = unit->renderResourcesAllocated() && !command.noOutput;
-        } else if (const auto meter = meters_.find(index); meter != meters_.end()) {
-            if (!meter->second.unit() || command.fail) return;
-            meter->second.mapping.allocated();
-            checkTrack(index, meter->second);
+        // A failed allocation keeps what the instance had.
+        if (command.fail) return;
+        if (Monitor* monitor = entry(monitors_, index)) {
+            if (const auto unit = monitor->unit())
+                monitor->passesThrough = unit->renderResourcesAllocated() && !command.noOutput;
+        } else if (Meter* meter = entry(meters_, index); meter && meter->unit()) {
+            meter->mapping.allocated();
+            checkTrack(index, *meter);
         }
     }
 
