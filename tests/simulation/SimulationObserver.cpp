@@ -1,16 +1,21 @@
 #include "SimulationObserver.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <climits>
+#include <cmath>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "LogFormCheck.h"
-#include "MeterModel.h"
+#include "MappingModel.h"
 #include "ReportCheck.h"
 #include "host/receiver/MappingFileWriter.h"
 #include "host/scenario/ScenarioObserver.h"
 #include "host/script/ScriptParser.h"
+#include "meter/common/audiounit/PeakMeter.h"
 #include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
 #include "platform/Platform.h"
@@ -50,12 +55,7 @@ bool receiverFindable() {
 }
 
 // One event as the host's MIDI output received it.
-struct PassedEvent {
-    std::int64_t sampleTime = 0;
-    std::uint8_t cable = 0;
-    std::vector<std::uint8_t> bytes;
-    friend bool operator==(const PassedEvent&, const PassedEvent&) = default;
-};
+using PassedEvent = std::tuple<std::int64_t, std::uint8_t, std::vector<std::uint8_t>>; // at, cable, bytes
 
 struct Monitor {
     explicit Monitor(platform::TimePoint created)
@@ -83,7 +83,9 @@ struct Meter {
     platform::MIDIPortRef port = 0;
     std::uint8_t instanceID = 0;
     double sampleRate = 44100;
-    PeakWindow window;
+    std::uint32_t windowFrames = 0;
+    std::array<float, 2> peaks{};
+    std::vector<std::uint8_t> due; // the message that ended the last window
     MappingModel mapping;
     // Taken just before a render call.
     std::uint8_t trackNr = 0;
@@ -234,7 +236,7 @@ public:
     void output(const host::InstanceRef& instance, platform::AUEventSampleTime sampleTime, std::uint8_t cable,
                 std::span<const std::uint8_t> bytes) override {
         if (Monitor* monitor = entry(monitors_, instance.index))
-            monitor->passed.push_back({sampleTime, cable, {bytes.begin(), bytes.end()}});
+            monitor->passed.emplace_back(sampleTime, cable, std::vector(bytes.begin(), bytes.end()));
     }
 
     void rendered(const host::InstanceRef& instance, const platform::AudioBufferList& buffers,
@@ -374,7 +376,7 @@ private:
         for (const host::ScriptEvent& event : events) {
             if (unit && monitor.passesThrough && event.type == platform::AURenderEventMIDI &&
                 !event.bytes.empty() && event.bytes.size() <= 3)
-                expected.push_back({event.sampleTime, event.cable, event.bytes});
+                expected.emplace_back(event.sampleTime, event.cable, event.bytes);
         }
         if (monitor.passed != expected)
             fail("monitor " + name(index) + " passed through " + std::to_string(monitor.passed.size()) +
@@ -385,10 +387,16 @@ private:
             monitor.reports.rendered(event, monitor.tag, platform::dispatchNow());
     }
 
+    // The buffers hold exactly what the pull-input block put there, bit for bit (nothing when it was
+    // not to be called); the peaks of each window, NaNs ignored, go out in one message.
     void renderedAudio(std::size_t index, Meter& meter, const platform::AudioBufferList& buffers,
                        platform::OSStatus status) {
         const auto& command = std::get<host::AudioCommand>(*context_.command);
-        const AudioCall call{command, context_.audioCall, meter.sampleRate};
+        const auto input = [&](std::uint32_t buffer, std::uint32_t frame) {
+            const std::uint64_t at = std::uint64_t{context_.audioCall} * command.frames + frame;
+            return buffer > 1 ? 0.0f
+                              : (buffer == 0 ? command.left : command.right).sampleAt(at, meter.sampleRate);
+        };
         const std::string who = "meter " + name(index);
         const bool pulled = !meter.weak.expired() && command.pull;
         const platform::OSStatus expectedStatus = pulled ? command.pullStatus : platform::noErr;
@@ -396,25 +404,49 @@ private:
             fail(who + "'s render call returned " + std::to_string(status) + ", not " +
                  std::to_string(expectedStatus));
         const bool pulledSuccessfully = pulled && command.pullStatus == platform::noErr;
-        if (!call.buffersHoldInput(pulledSuccessfully, buffers))
-            fail(who + "'s output buffers differ from its input, bit for bit");
+        bool intact = true;
+        for (std::uint32_t buffer = 0; buffer < buffers.mNumberBuffers; ++buffer) {
+            const auto* samples = static_cast<const float*>(buffers.mBuffers[buffer].mData);
+            for (std::uint32_t frame = 0; frame < command.frames; ++frame)
+                intact = intact &&
+                         std::bit_cast<std::uint32_t>(samples[frame]) ==
+                             std::bit_cast<std::uint32_t>(pulledSuccessfully ? input(buffer, frame) : 0.0f);
+        }
+        if (!intact) fail(who + "'s output buffers differ from its input, bit for bit");
 
-        const bool due = pulledSuccessfully && meter.window.add(command.frames, call.peak(0), call.peak(1));
-        if (due) meter.mapping.sent();
+        bool due = false;
+        if (pulledSuccessfully) {
+            for (std::uint32_t buffer = 0; buffer < std::min(command.buffers, 2u); ++buffer) {
+                for (std::uint32_t frame = 0; frame < command.frames; ++frame) {
+                    if (const float magnitude = std::fabs(input(buffer, frame)); !std::isnan(magnitude))
+                        meter.peaks[buffer] = std::max(meter.peaks[buffer], magnitude);
+                }
+            }
+            meter.windowFrames += command.frames;
+            due = meter.windowFrames >= meterSendInterval;
+        }
+        if (due) {
+            meter.due = {0xF0,
+                         0x7E,
+                         meter.instanceID,
+                         meter.trackNr,
+                         meter::meterValue(meter.peaks[0]),
+                         meter::meterValue(meter.peaks[1]),
+                         0xF7};
+            meter.windowFrames = 0;
+            meter.peaks = {};
+            meter.mapping.sent();
+        }
         if (meter.unit()) checkTrack(index, meter);
         const auto& sent = context_.meterMessages;
         coverage_.peakMessages += sent.size();
         if (sent.size() > 1 || (!sent.empty() && !due)) {
             fail(who + " sent " + std::to_string(sent.size()) + " messages in a call that " +
                  (due ? "ends" : "does not end") + " a window");
-        } else if (!sent.empty()) {
-            const std::vector<std::uint8_t> expected{
-                0xF0, 0x7E, meter.instanceID, meter.trackNr, meter.window.due.first, meter.window.due.second,
-                0xF7};
-            if (sent.front() != expected)
-                fail(who + " sent " + protocol::hexString(sent.front()) + ", not " +
-                     protocol::hexString(expected));
-        } else if (due && meter.linked) {
+        } else if (!sent.empty() && sent.front() != meter.due) {
+            fail(who + " sent " + protocol::hexString(sent.front()) + ", not " +
+                 protocol::hexString(meter.due));
+        } else if (sent.empty() && due && meter.linked) {
             fail(who + " sent nothing at the end of a window while linked");
         }
     }
