@@ -11,7 +11,7 @@
 
 #include "LogFormCheck.h"
 #include "MappingModel.h"
-#include "ReportCheck.h"
+#include "MonitorModel.h"
 #include "host/receiver/MappingFileWriter.h"
 #include "host/scenario/ScenarioObserver.h"
 #include "host/script/ScriptParser.h"
