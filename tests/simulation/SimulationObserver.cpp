@@ -57,12 +57,16 @@ bool receiverFindable() {
 // One event as the host's MIDI output received it.
 using PassedEvent = std::tuple<std::int64_t, std::uint8_t, std::vector<std::uint8_t>>; // at, cable, bytes
 
-struct Monitor {
-    explicit Monitor(platform::TimePoint created)
-        : sending(created), reports(created + firstTickDelay), heartbeats(created) {}
-    std::weak_ptr<monitor::VantrelExtensionAudioUnit> weak;
+template <class Unit> struct Hosted {
+    std::weak_ptr<Unit> weak;
     bool alive = true; // until the host releases it
     platform::MIDIPortRef port = 0;
+    std::shared_ptr<Unit> unit() const { return alive ? weak.lock() : nullptr; }
+};
+
+struct Monitor : Hosted<monitor::VantrelExtensionAudioUnit> {
+    explicit Monitor(platform::TimePoint created)
+        : sending(created), reports(created + firstTickDelay), heartbeats(created) {}
     bool hasClient = false;
     bool passesThrough = false; // render resources allocated with the host's MIDI output
     std::vector<PassedEvent> passed;
@@ -72,15 +76,11 @@ struct Monitor {
     // Taken just before a render call.
     bool connected = false;
     protocol::InstanceTag tag{};
-    std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit() const { return alive ? weak.lock() : nullptr; }
 };
 
-struct Meter {
+struct Meter : Hosted<meter::TolvaneAudioMeterExtensionAudioUnit> {
     Meter(std::filesystem::path mappingFile, std::uint8_t instanceID)
         : instanceID(instanceID), mapping(std::move(mappingFile), instanceID) {}
-    std::weak_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> weak;
-    bool alive = true;
-    platform::MIDIPortRef port = 0;
     std::uint8_t instanceID = 0;
     double sampleRate = 44100;
     std::uint32_t windowFrames = 0;
@@ -90,9 +90,6 @@ struct Meter {
     // Taken just before a render call.
     std::uint8_t trackNr = 0;
     bool linked = false;
-    std::shared_ptr<meter::TolvaneAudioMeterExtensionAudioUnit> unit() const {
-        return alive ? weak.lock() : nullptr;
-    }
 };
 
 // What the command running now allows to be sent.
