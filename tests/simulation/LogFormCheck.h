@@ -20,12 +20,6 @@ struct LogOrigin {
     bool creation = false;                   // written while the instance is being created
 };
 
-// The line's origin, or the complaint when the line is none of the system's forms.
-struct LogForm {
-    std::optional<LogOrigin> origin;
-    std::string complaint;
-};
-
 namespace logforms {
 
 using Kind = LogOrigin::Kind;
@@ -68,7 +62,7 @@ struct Form {
     bool creation;
 };
 
-inline LogForm match(const std::vector<Form>& forms, const std::string& text) {
+inline std::optional<LogOrigin> match(const std::vector<Form>& forms, const std::string& text) {
     for (const Form& form : forms) {
         std::smatch found;
         if (!std::regex_match(text, found, form.expression)) continue;
@@ -79,9 +73,9 @@ inline LogForm match(const std::vector<Form>& forms, const std::string& text) {
             (origin.kind == Kind::monitor ? origin.uid : origin.instanceID) =
                 static_cast<std::uint32_t>(value);
         }
-        return {origin, {}};
+        return origin;
     }
-    return {std::nullopt, "not one of the system's log lines: \"" + text + "\""};
+    return std::nullopt;
 }
 
 inline const std::vector<Form> unifiedForms = {
@@ -118,20 +112,14 @@ inline const std::vector<Form> systemLogForms = {
 
 } // namespace logforms
 
-inline LogForm classifyLogLine(const platform::LogRecord& record) {
-    switch (record.kind) {
-    case platform::LogKind::unified:
-        if (record.subsystem != "com.marlek.Vantrel" || record.category != "AudioUnit" ||
-            record.level != platform::LogLevel::error)
-            return {std::nullopt,
-                    "a unified-log line outside the monitor's log: " + platform::describe(record)};
-        return logforms::match(logforms::unifiedForms, record.text);
-    case platform::LogKind::systemLog:
+// Who wrote the line, or none when it is none of the system's lines.
+inline std::optional<LogOrigin> classifyLogLine(const platform::LogRecord& record) {
+    if (record.kind == platform::LogKind::systemLog)
         return logforms::match(logforms::systemLogForms, record.text);
-    case platform::LogKind::standardOutput:
-        break;
-    }
-    return {std::nullopt, "a line on standard output: " + record.text};
+    if (record.kind != platform::LogKind::unified || record.subsystem != "com.marlek.Vantrel" ||
+        record.category != "AudioUnit" || record.level != platform::LogLevel::error)
+        return std::nullopt;
+    return logforms::match(logforms::unifiedForms, record.text);
 }
 
 } // namespace vantrel::simulation

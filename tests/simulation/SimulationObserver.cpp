@@ -270,10 +270,10 @@ public:
     void log(const platform::LogRecord& record) override {
         ++happenedSinceQuiet_;
         if (record.text.starts_with("[AudioMeter] Mapping gelesen")) ++coverage_.tracksFromMapping;
-        const LogForm form = classifyLogLine(record);
-        if (!form.origin) {
-            fail(form.complaint);
-        } else if (!originAlive(*form.origin)) {
+        const auto origin = classifyLogLine(record);
+        if (!origin) {
+            fail("not one of the system's log lines: " + platform::describe(record));
+        } else if (!originAlive(*origin)) {
             fail("a log line of an instance that is gone: " + platform::describe(record));
         }
     }
