@@ -3,7 +3,7 @@
 
 #include "formats/lv2/Descriptor.h"
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
     static const vantrel::lv2::AdapterDescriptor descriptor = vantrel::lv2::makeDescriptor(
         VANTREL_LV2_URI, {.midi = VANTREL_LV2_MIDI, .audioChannels = VANTREL_LV2_AUDIO_CHANNELS});
     return index == 0 ? &descriptor.lv2 : nullptr;

@@ -9,62 +9,11 @@
 // (from `quietMark` on, nothing may happen).
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
-
-#include "SimRandom.h"
-#include "platform/core/Value.h"
 
 namespace vantrel::simulation {
 
-inline constexpr const char* settleMark = "# settled: everything queued has arrived";
-inline constexpr const char* quietMark = "# quiet: every instance is released";
-
-class ScriptGenerator {
-public:
-    explicit ScriptGenerator(std::uint64_t seed) : seed_(seed), random_(seed) {}
-
-    // The script, with `length` random commands between its opening and its ending.
-    std::string generate(std::size_t length);
-
-private:
-    enum class Kind { monitor, meter };
-    struct Instance {
-        std::string name;
-        Kind kind = Kind::monitor;
-        bool released = false;
-        bool viewOpen = false;
-        std::optional<std::uint32_t> uid; // known once a restore set it
-    };
-
-    void line(std::string text) { lines_.push_back(std::move(text)); }
-    void randomCommand();
-    void create(Kind kind);
-    std::optional<std::size_t> anyInstance(Kind kind, double releasedShare = 0.1);
-    std::optional<std::size_t> liveInstance(Kind kind) { return anyInstance(kind, 0.0); }
-
-    void midiIn(const Instance& instance);
-    std::string event();
-    void audio(const Instance& instance);
-    std::string signal();
-    void restore(Instance& instance);
-    void notification();
-    void press(Instance& instance);
-    void mappingWrite();
-    std::string duration();
-    platform::Value monitorState(Instance* instance);
-    platform::Value meterState();
-    // Any JSON value, nested up to `depth`.
-    platform::Value anyValue(int depth);
-
-    std::uint64_t seed_;
-    SimRandom random_;
-    std::vector<std::string> lines_;
-    std::vector<Instance> instances_;
-    std::vector<std::string> destinations_; // extra destinations not yet removed
-    std::size_t destinationsAdded_ = 0;
-    std::size_t metersCreated_ = 0;
-};
+// The script for `seed`, with `length` random commands between its opening and its ending.
+std::string generateScript(std::uint64_t seed, std::size_t length);
 
 } // namespace vantrel::simulation

@@ -45,12 +45,15 @@ TEST(LiveMonitor, FactoryCalledOnTheMainThreadDoesNotWaitOnItself) {
 
 TEST(LiveMonitor, ViewPollsOnTheMainThreadWhileTheRenderThreadPlays) {
     platform::LivePlatform live;
-    auto [unit, view] = onMain([] {
+    auto unit = onMain([] {
         auto unit = VantrelExtensionAudioUnit::create(description);
         unit->allocateRenderResources();
+        return unit;
+    });
+    auto view = onMain([&unit] {
         auto view = std::make_shared<VantrelExtensionMainView>(nullptr, unit);
         view->onAppear();
-        return std::pair{unit, view};
+        return view;
     });
     const auto block = unit->internalRenderBlock();
     // Each value the view shows was copied by one poll: three of them prove three polls.

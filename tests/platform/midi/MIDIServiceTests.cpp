@@ -163,7 +163,8 @@ TEST_P(PacketSize, OnePacketFitsExactlyWhenItsBytesFit) {
     EXPECT_EQ(packet != nullptr, fits);
     EXPECT_EQ(list()->numPackets, fits ? 1u : 0u);
     if (fits) {
-        EXPECT_EQ(std::vector(packet->data, packet->data + packet->length), data);
+        const std::uint8_t* bytes = packet->data; // a packet's bytes run past its declared array
+        EXPECT_EQ(std::vector(bytes, bytes + packet->length), data);
     }
 }
 
