@@ -1,3 +1,6 @@
+// What the scenario traces do not show of the receiver's core: its table of instances, track
+// names handed out from a list, peak messages taken without allocating, and a mapping file left
+// from an earlier run. The destination, the answers and the mapping writes show in every trace.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -35,48 +38,6 @@ protected:
     platform::MIDIPortRef port = 0;
     std::vector<platform::Notification> posted;
 };
-
-TEST_F(ReceiverCore, OwnsTheDestinationWithUniqueIDKVRT) {
-    ASSERT_TRUE(receiver.up("Vantrel Receiver"));
-    EXPECT_FALSE(receiver.up()); // one destination only
-    ASSERT_EQ(platform::MIDIGetNumberOfDestinations(), 1u);
-    const platform::MIDIEndpointRef destination = platform::MIDIGetDestination(0);
-    EXPECT_EQ(destination, receiver.destination());
-    std::int32_t uniqueID = 0;
-    EXPECT_EQ(platform::MIDIObjectGetIntegerProperty(destination, platform::kMIDIPropertyUniqueID, &uniqueID),
-              platform::noErr);
-    EXPECT_EQ(uniqueID, protocol::KVRT);
-    EXPECT_EQ(platform.midi().objectName(destination), "Vantrel Receiver");
-    receiver.down();
-    EXPECT_EQ(platform::MIDIGetNumberOfDestinations(), 0u);
-    EXPECT_TRUE(receiver.up()); // and up again, as a restarted receiver
-}
-
-TEST_F(ReceiverCore, AnswersRequestsOnlyWhenToldTo) {
-    receiver.up();
-    sendMonitorMessage(0x12345678, protocol::connectRequestType);
-    EXPECT_TRUE(posted.empty());
-
-    receiver.setAutoConnect({"Strings"});
-    sendMonitorMessage(0x12345678, protocol::connectRequestType);
-    sendMonitorMessage(0x12345678, protocol::disconnectRequestType);
-    EXPECT_TRUE(posted.empty()); // a moment later, not inside the sender's call
-    platform.runDue();
-    ASSERT_EQ(posted.size(), 2u);
-    EXPECT_EQ(posted[0].name, "com.marlek.vantrel.connect");
-    EXPECT_EQ(posted[0].userInfo, (platform::Dictionary{{"uid", 0x12345678u}, {"trackName", "Strings"}}));
-    EXPECT_EQ(posted[1].name, "com.marlek.vantrel.disconnect");
-    EXPECT_EQ(posted[1].userInfo, (platform::Dictionary{{"uid", 0x12345678u}}));
-
-    receiver.setAutoConnect({});
-    sendMonitorMessage(0x12345678, protocol::connectRequestType);
-    platform.runDue();
-    EXPECT_EQ(posted.size(), 2u);
-    const auto monitors = receiver.monitors();
-    ASSERT_EQ(monitors.size(), 1u);
-    EXPECT_EQ(monitors[0].connectRequests, 3u);
-    EXPECT_FALSE(monitors[0].connected);
-}
 
 TEST_F(ReceiverCore, NamesEachInstanceOnceFromItsTrackList) {
     receiver.up();
@@ -135,37 +96,6 @@ TEST_F(ReceiverCore, TakesPeakMessagesWithoutAllocating) {
     EXPECT_EQ(meters[0].peakL, 127);
     EXPECT_EQ(meters[0].peakR, 12);
     EXPECT_EQ(meters[0].messages, 1u);
-}
-
-TEST_F(ReceiverCore, PostsArticulationsWithOrWithoutNotes) {
-    receiver.postArticulations({"Legato", "Pizz"}, std::vector<int>{24, 25});
-    receiver.postArticulations({"Legato"}, std::nullopt);
-    ASSERT_EQ(posted.size(), 2u);
-    EXPECT_EQ(posted[0].name, "com.marlek.vantrel.articulations");
-    EXPECT_EQ(*posted[0].userInfo,
-              (platform::Dictionary{{"names", {"Legato", "Pizz"}}, {"notes", {24, 25}}}));
-    EXPECT_EQ(*posted[1].userInfo, (platform::Dictionary{{"names", {"Legato"}}}));
-}
-
-TEST_F(ReceiverCore, WritesEveryMappingVersionWithALaterDate) {
-    MappingFileWriter& file = receiver.mappingFile();
-    EXPECT_EQ(file.path(), *platform.applicationSupportDirectory() / "Tolvane" / "audiometer_mapping.json");
-    ASSERT_TRUE(file.write("{}"));
-    const auto first = platform::modificationDate(file.path());
-    ASSERT_TRUE(first);
-    // Written at once again: the clock may not have moved, the date must.
-    ASSERT_TRUE(file.write("{\"1\": {\"trackNr\": 2}}"));
-    const auto second = platform::modificationDate(file.path());
-    EXPECT_GT(*second, *first);
-    EXPECT_EQ(platform::readFile(file.path()), "{\"1\": {\"trackNr\": 2}}");
-
-    ASSERT_TRUE(file.write("[]", true));
-    EXPECT_EQ(platform::modificationDate(file.path()), second);
-
-    ASSERT_TRUE(file.remove());
-    EXPECT_FALSE(platform::fileExists(file.path()));
-    ASSERT_TRUE(file.write("{}"));
-    EXPECT_GT(*platform::modificationDate(file.path()), *second);
 }
 
 TEST_F(ReceiverCore, AFileLeftFromBeforeCountsAsWrittenBefore) {
