@@ -8,6 +8,7 @@
 #include "monitor/common/ui/AudioUnitViewController.h"
 #include "monitor/ui/VantrelExtensionMainView.h"
 #include "platform/sim/SimulatedPlatform.h"
+#include "support/PluginComponents.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ using vantrel::ObservableAUParameterGroup;
 using vantrel::monitor::AudioUnitViewController;
 using vantrel::monitor::VantrelExtensionMainView;
 
-const AudioComponentDescription description{kAudioUnitType_MIDIProcessor, fourCharCode("Vntr"),
-                                            fourCharCode("Mrlk")};
+const AudioComponentDescription description = vantrel::test::monitorComponent();
 
 class MonitorViewController : public testing::Test {
 protected:

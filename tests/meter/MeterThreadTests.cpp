@@ -10,25 +10,14 @@
 
 #include "MeterTestBench.h"
 #include "meter/common/audiounit/CallbackGate.h"
+#include "support/BoundedWait.h"
 
 namespace vantrel::meter::test {
 namespace {
 
 using namespace platform;
-using Clock = std::chrono::steady_clock;
 
-// Spins until `condition` holds; false, with a failure, when it still does not after 20 s.
-template <typename Condition> bool waitFor(const Condition& condition, const char* what) {
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            ADD_FAILURE() << "timed out waiting for " << what;
-            return false;
-        }
-        std::this_thread::yield();
-    }
-    return true;
-}
+using vantrel::test::waitFor;
 
 // Closing cannot return while a callback is inside: the target would be destroyed under it.
 TEST(CallbackGateThreads, ClosingWaitsForTheCallbackInside) {

@@ -12,6 +12,7 @@
 #include "platform/dispatch/ThreadedExecutor.h"
 #include "platform/sim/InstalledPlatform.h"
 #include "rtguard/RealtimeGuard.h"
+#include "support/BoundedWait.h"
 #include "support/HostedMonitor.h"
 #include "support/PluginComponents.h"
 
@@ -19,7 +20,6 @@ namespace vantrel::monitor::test {
 namespace {
 
 using namespace vantrel::test;
-using Clock = std::chrono::steady_clock;
 using platform_test::RealtimeGuard;
 
 TEST(MonitorThreads, RenderRacesTheDrainConnectionFlipsAndArticulationChanges) {
@@ -66,18 +66,7 @@ TEST(MonitorThreads, RenderRacesTheDrainConnectionFlipsAndArticulationChanges) {
         if (guard) violations = guard->allocations() + guard->frees() + guard->mutexLocks();
     });
 
-    // Every wait ends by this deadline; a wait that reaches it fails the test.
-    const auto deadline = Clock::now() + std::chrono::seconds(30);
-    const auto waitFor = [&](const auto& condition, const char* what) {
-        while (!condition()) {
-            if (Clock::now() > deadline) {
-                ADD_FAILURE() << "timed out waiting for " << what;
-                return false;
-            }
-            std::this_thread::yield();
-        }
-        return true;
-    };
+    using vantrel::test::waitFor;
     auto& center = platform::NotificationCenter::defaultCenter();
     const platform::Dictionary connectInfo{{"uid", unit->uniqueID()}, {"trackName", "Race"}};
     bool waiting = waitFor([&] { return renders.load() > 0; }, "the render thread");

@@ -10,6 +10,7 @@
 #include "host/receiver/ReceiverSubstitute.h"
 #include "meter/MeterTestBench.h"
 #include "monitor/MonitorTestBench.h"
+#include "support/PluginComponents.h"
 
 namespace vantrel::scale::test {
 namespace {
@@ -67,8 +68,7 @@ private:
 class HostedMonitor {
 public:
     explicit HostedMonitor(std::size_t index)
-        : unit_(monitor::VantrelExtensionAudioUnit::create(
-              {kAudioUnitType_MIDIProcessor, fourCharCode("Vntr"), fourCharCode("Mrlk")})),
+        : unit_(monitor::VantrelExtensionAudioUnit::create(vantrel::test::monitorComponent())),
           channel_(static_cast<std::uint8_t>(index % 15)),
           controller_(static_cast<std::uint8_t>(index % 120)) {
         unit_->allocateRenderResources();
@@ -102,10 +102,7 @@ private:
 class HostedMeter {
 public:
     explicit HostedMeter(std::size_t index)
-        : unit_(std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(
-              AudioComponentDescription{kAudioUnitType_Effect, fourCharCode("tvam"), fourCharCode("Tlvn"), 0,
-                                        0},
-              0)),
+        : unit_(std::make_shared<meter::TolvaneAudioMeterExtensionAudioUnit>(vantrel::test::meterComponent(), 0)),
           offset_(index) {
         unit_->allocateRenderResources();
         block_ = unit_->internalRenderBlock();

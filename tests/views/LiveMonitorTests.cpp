@@ -14,12 +14,12 @@
 #include "monitor/ui/VantrelExtensionMainView.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/sim/LivePlatform.h"
+#include "support/PluginComponents.h"
 
 namespace vantrel::monitor::test {
 namespace {
 
-const platform::AudioComponentDescription description{
-    platform::kAudioUnitType_MIDIProcessor, platform::fourCharCode("Vntr"), platform::fourCharCode("Mrlk")};
+const platform::AudioComponentDescription description = vantrel::test::monitorComponent();
 
 // Runs `work` on the main thread and hands back its result.
 template <class Work> auto onMain(Work work) {

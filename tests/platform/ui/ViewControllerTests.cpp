@@ -14,26 +14,6 @@ using namespace platform::ui;
 
 namespace {
 
-using Controllers = std::vector<std::shared_ptr<ViewController>>;
-
-TEST(ViewController, ChildrenKeepTheirOrderGoToTheEndWhenAddedAgainAndMoveBetweenParents) {
-    const auto first = std::make_shared<ViewController>();
-    const auto second = std::make_shared<ViewController>();
-    const auto a = std::make_shared<ViewController>();
-    const auto b = std::make_shared<ViewController>();
-    first->addChildViewController(a);
-    first->addChildViewController(b);
-    first->addChildViewController(a);
-    EXPECT_EQ(first->childViewControllers(), (Controllers{b, a}));
-    second->addChildViewController(a);
-    EXPECT_EQ(first->childViewControllers(), (Controllers{b}));
-    EXPECT_EQ(a->parentViewController(), second.get());
-    b->removeFromParentViewController();
-    b->removeFromParentViewController();
-    EXPECT_TRUE(first->childViewControllers().empty());
-    EXPECT_EQ(b->parentViewController(), nullptr);
-}
-
 TEST(ViewController, ChildrenAreReleasedWhenTheyLeaveAndMayOutliveTheirParent) {
     auto parent = std::make_shared<ViewController>();
     auto child = std::make_shared<ViewController>();
