@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <cstdlib>
-#include <filesystem>
 #include <mutex>
 
-#include "PrivateServer.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/ThreadedExecutor.h"
 #include "platform/notify/dbus/DBusNotificationTransport.h"
@@ -15,8 +12,6 @@ namespace platform {
 namespace {
 
 using namespace std::chrono_literals;
-using transports_test::PrivateServer;
-using transports_test::ScratchDirectory;
 
 // Same value and same JSON types all the way down: 5u, 5 and 5.0 compare equal as values.
 bool sameTypes(const Value& a, const Value& b) {
@@ -69,12 +64,6 @@ struct Process {
 };
 
 TEST(DBusNotifications, PayloadsCrossToTheOtherProcessWithTheirTypes) {
-    ScratchDirectory scratch;
-    const std::string socket = scratch.path + "/bus";
-    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
-    PrivateServer bus({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket},
-                      [socket] { return std::filesystem::exists(socket); });
-    ASSERT_TRUE(bus.ready()) << "dbus-daemon did not come up";
     LivePlatform live; // the queues' clock
     ThreadedExecutor executor;
     Process poster(executor);

@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <jack/jack.h>
-
 #include <condition_variable>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
 
-#include "PrivateServer.h"
 #include "platform/dispatch/ThreadedExecutor.h"
 #include "platform/midi/jack/JackMIDIService.h"
 #include "rtguard/RealtimeGuard.h"
@@ -18,35 +14,14 @@ namespace platform {
 namespace {
 
 using namespace std::chrono_literals;
-using transports_test::PrivateServer;
 
 constexpr std::int32_t receiverID = 0x4B565254;
 
-bool jackAnswers() {
-    jack_client_t* probe = jack_client_open("probe", JackNoStartServer, nullptr);
-    if (probe == nullptr) return false;
-    jack_client_close(probe);
-    return true;
-}
-
-// Two processes' worth of MIDI service, each its own JACK client, on a private dummy server.
+// Two processes' worth of MIDI service, each its own JACK client, on the private dummy server
+// that WithPrivateServers.sh started.
 class JackMIDI : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        // The cross-process runs' name: see tests/receiver/crossprocess/CrossProcess.sh.
-        const std::string name = "vantrel-test";
-        setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        server = new PrivateServer({"jackd", "--no-realtime", "-n", name, "-d", "dummy", "-r", "48000", "-p", "256"},
-                                   jackAnswers);
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-
     void SetUp() override {
-        ASSERT_TRUE(server->ready()) << "jackd did not come up";
         receiving = std::make_unique<JackMIDIService>(executor, "test-receiver");
         sending = std::make_unique<JackMIDIService>(executor, "test-sender");
         ASSERT_EQ(receiving->createClient("Receiver", &receiverClient, {}), noErr);
@@ -92,7 +67,6 @@ protected:
         return arrived.wait_for(lock, 5s, [&] { return received.size() >= count; });
     }
 
-    static PrivateServer* server;
     ThreadedExecutor executor;
     std::unique_ptr<JackMIDIService> receiving;
     std::unique_ptr<JackMIDIService> sending;
@@ -104,8 +78,6 @@ protected:
     std::condition_variable arrived;
     std::vector<std::vector<std::uint8_t>> received;
 };
-
-PrivateServer* JackMIDI::server = nullptr;
 
 // A list of two packets, a SysEx of 4 to 43 bytes and a controller, numbered by `port` and `seq`.
 struct NumberedList {

@@ -8,43 +8,8 @@
 set -euo pipefail
 
 case_name=$1 bin=$2 app=$3
-work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-crossprocess.XXXXXX")
-pids=()
-# A JACK server killed outright leaves its entry in the machine's server registry, and the
-# registry has room for a few only: servers are stopped, and killed only when they do not stop.
-stop() {
-    kill -TERM "$1" 2>/dev/null || return 0
-    local deadline=$((SECONDS + 3))
-    while kill -0 "$1" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.1; done
-    kill -KILL "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
-stop_all() {
-    for pid in "${pids[@]}"; do stop "$pid"; done
-    rm -rf "$work"
-}
-trap stop_all EXIT
-fail() {
-    echo "FAILED: $*" >&2
-    for log in "$work"/*.out; do echo "== $log" >&2; tail -n 20 "$log" >&2; done
-    exit 1
-}
-
-# One name for every run: the machine's JACK server registry has eight places, and a place is
-# taken back from a dead server only by one of the same name. The runs take turns (ctest's
-# RESOURCE_LOCK jack_server).
-export JACK_DEFAULT_SERVER=vantrel-test JACK_NO_AUDIO_RESERVATION=1 XDG_DATA_HOME="$work/data"
-start_jack() {
-    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >>"$work/jackd.out" 2>&1 &
-    jack_pid=$!
-    pids+=("$jack_pid")
-}
-start_bus() {
-    dbus-daemon --session --nofork --address="unix:path=$work/bus" --print-pid=1 >"$work/bus.pid" 2>&1 &
-    bus_pid=$!
-    pids+=("$bus_pid")
-    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
-}
+source "$(dirname "$0")/../../transports/PrivateServers.sh"
+export XDG_DATA_HOME="$work/data"
 start_receiver() {
     "$bin/vantrel-receiver" --plain --auto-connect --track Strings --mapping "$work/mapping.json" \
         >>"$work/receiver.out" 2>&1 &
