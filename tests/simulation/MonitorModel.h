@@ -14,6 +14,7 @@
 #include "host/script/Script.h"
 #include "platform/dispatch/Time.h"
 #include "protocol/ReceiverMessageDecoder.h"
+#include "protocol/ReceiverMessages.h"
 
 namespace vantrel::simulation {
 

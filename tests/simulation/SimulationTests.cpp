@@ -16,6 +16,7 @@
 #include "ScriptGenerator.h"
 #include "SimulationObserver.h"
 #include "host/plugins/BundleDescription.h"
+#include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 #include "meter/common/ui/AudioUnitViewController.h"
 #include "monitor/common/ui/AudioUnitViewController.h"
 #include "platform/sim/SimulatedPlatform.h"
