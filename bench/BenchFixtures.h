@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
 #include "platform/audiounit/AURenderEvent.h"
@@ -21,7 +21,7 @@ public:
     ReceiverDestination();
 
 private:
-    host::ReceiverSubstitute receiver_;
+    vantrel::receiver::Receiver receiver_;
 };
 
 // One render cycle's events as a host plays them: controller sweeps on four channels, pitch

@@ -17,7 +17,7 @@
 #include "host/demo/DemoSignals.h"
 #include "host/plugins/ComponentRegistry.h"
 #include "host/plugins/HostedInstance.h"
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "host/scenario/ForwardingLogSink.h"
 #include "host/scenario/PlatformSession.h"
 
@@ -286,7 +286,7 @@ private:
     ForwardingLogSink logSink_;
     PlatformSession session_;
     ComponentRegistry registry_;
-    ReceiverSubstitute receiver_;
+    receiver::Receiver receiver_;
     DemoDisplay display_;
     std::vector<std::unique_ptr<DemoInstance>> monitors_;
     std::vector<std::unique_ptr<DemoInstance>> meters_;

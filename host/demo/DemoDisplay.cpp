@@ -19,13 +19,13 @@ std::string format(const char* pattern, ...) {
     return text;
 }
 
-std::string meterTrack(const DemoPicture& picture, const MeterReport& meter) {
+std::string meterTrack(const DemoPicture& picture, const receiver::MeterReport& meter) {
     if (meter.trackNr == 0) return "-";
     const auto name = picture.meterTrackNames.find(meter.trackNr);
     return std::to_string(meter.trackNr) + (name != picture.meterTrackNames.end() ? " " + name->second : "");
 }
 
-std::string monitorTrack(const MonitorReport& monitor) {
+std::string monitorTrack(const receiver::MonitorReport& monitor) {
     return monitor.trackName.empty() ? "-" : monitor.trackName;
 }
 
@@ -33,14 +33,14 @@ double secondsOf(platform::TimePoint time) {
     return std::chrono::duration<double>(time).count();
 }
 
-std::string monitorState(const MonitorReport& monitor) {
+std::string monitorState(const receiver::MonitorReport& monitor) {
     if (monitor.connected) return "connected";
     return monitor.connectRequests > 0 ? "disconnected" : "not connected";
 }
 
 } // namespace
 
-std::string describeLastValues(const MonitorReport& monitor) {
+std::string describeLastValues(const receiver::MonitorReport& monitor) {
     std::string words;
     for (const auto& entry : monitor.lastEvents) {
         const auto& event = entry.second; // a named reference: clang 14 cannot capture a binding

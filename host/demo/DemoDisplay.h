@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "platform/log/LogSink.h"
 #include "receiver/TerminalScreen.h"
 
@@ -21,15 +21,15 @@ struct DemoPicture {
     double seconds = 0;
     double totalSeconds = 0;
     std::string receiverState; // "up (receiver, KVRT)" or "down"
-    std::vector<MonitorReport> monitors;
-    std::vector<MeterReport> meters;
+    std::vector<receiver::MonitorReport> monitors;
+    std::vector<receiver::MeterReport> meters;
     std::map<int, std::string> meterTrackNames; // by track number, as the mapping file names them
     std::vector<std::pair<std::string, std::uint64_t>> passedThrough; // monitor, MIDI events
     std::vector<platform::LogRecord> log; // the latest lines (terminal) or those not shown yet (plain)
 };
 
 // The last values of a monitor as short words: "CC1=64", "PB=+1200", "AT=33", "N16=48/100".
-std::string describeLastValues(const MonitorReport& monitor);
+std::string describeLastValues(const receiver::MonitorReport& monitor);
 // A level 0...127 as a bar of `width` characters.
 std::string levelBar(std::uint8_t level, int width);
 

@@ -9,7 +9,7 @@
 
 #include "host/plugins/ComponentRegistry.h"
 #include "host/plugins/HostedInstance.h"
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "host/scenario/ForwardingLogSink.h"
 #include "host/scenario/RenderStorage.h"
 #include "host/scenario/RenderThread.h"
@@ -373,7 +373,7 @@ private:
     PlatformSession session_;
     ComponentRegistry ownRegistry_;
     ComponentRegistry& registry_;
-    ReceiverSubstitute receiver_;
+    receiver::Receiver receiver_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::unique_ptr<RenderThread> renderThread_;
     platform::MIDIClientRef otherClient_ = 0;

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "platform/dispatch/ThreadedExecutor.h"
 #include "platform/sim/InstalledPlatform.h"
 #include "rtguard/RealtimeGuard.h"
@@ -25,7 +25,7 @@ using platform_test::RealtimeGuard;
 TEST(MonitorThreads, RenderRacesTheDrainConnectionFlipsAndArticulationChanges) {
     platform::InstalledPlatform threads(std::make_unique<platform::ThreadedExecutor>(),
                                         std::make_unique<platform::CapturingLogSink>(), 7, std::nullopt);
-    host::ReceiverSubstitute receiver(std::filesystem::temp_directory_path());
+    vantrel::receiver::Receiver receiver(std::filesystem::temp_directory_path());
     ASSERT_TRUE(receiver.up());
     auto unit = VantrelExtensionAudioUnit::create(monitorComponent());
     std::atomic<long> passed{0};

@@ -7,7 +7,7 @@
 #include <deque>
 #include <map>
 
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "meter/MeterTestBench.h"
 #include "monitor/MonitorTestBench.h"
 #include "support/PluginComponents.h"
@@ -131,7 +131,7 @@ private:
 
 TEST(ScaleRun, EveryReportAndPeakMessageOfHundredsOfInstancesArrivesInOrder) {
     SimulatedPlatform sim(2026);
-    host::ReceiverSubstitute receiver{*sim.applicationSupportDirectory()};
+    vantrel::receiver::Receiver receiver{*sim.applicationSupportDirectory()};
     ASSERT_TRUE(receiver.up());
     Expectations expectations;
     sim.midi().setSendObserver([&](const MIDISendRecord& record) {

@@ -47,8 +47,8 @@ std::shared_ptr<HostedMeter::Unit> HostedMeter::createUnit() {
     return std::make_shared<Unit>(meterComponent(), 0);
 }
 
-host::MeterReport HostedMeter::heardFrom(const Unit& unit) const {
-    for (const host::MeterReport& report : receiver.meters())
+vantrel::receiver::MeterReport HostedMeter::heardFrom(const Unit& unit) const {
+    for (const vantrel::receiver::MeterReport& report : receiver.meters())
         if (report.instanceID == unit.instanceID()) return report;
     return {};
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "meter/common/audiounit/TolvaneAudioMeterExtensionAudioUnit.h"
 #include "platform/sim/SimulatedPlatform.h"
 
@@ -51,7 +51,7 @@ public:
 
     std::shared_ptr<Unit> createUnit();
     // What the receiver heard from `unit` (all zero when nothing).
-    host::MeterReport heardFrom(const Unit& unit) const;
+    vantrel::receiver::MeterReport heardFrom(const Unit& unit) const;
     // The system log's lines, or only those that begin with `start`.
     std::vector<std::string> systemLog(const std::string& start = "") const;
 
@@ -63,7 +63,7 @@ public:
     static std::string mappingFor(std::uint8_t instanceID, int trackNr, const std::string& trackName);
 
     mutable platform::SimulatedPlatform sim; // first: outlives everything below
-    host::ReceiverSubstitute receiver{*sim.applicationSupportDirectory()};
+    vantrel::receiver::Receiver receiver{*sim.applicationSupportDirectory()};
 
 private:
     platform::FileTime lastMappingDate_{};

@@ -75,7 +75,7 @@ void HostedMonitor::post(const std::string& name, std::optional<platform::Dictio
 }
 
 void HostedMonitor::connect(const monitor::VantrelExtensionAudioUnit& unit, const std::string& trackName) {
-    post(host::kConnectNotification,
+    post(vantrel::receiver::kConnectNotification,
          platform::Dictionary{{"uid", unit.uniqueID()}, {"trackName", trackName}});
 }
 

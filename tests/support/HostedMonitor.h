@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/receiver/ReceiverSubstitute.h"
+#include "receiver/Receiver.h"
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
 #include "platform/sim/SimulatedPlatform.h"
 #include "protocol/ReceiverMessageDecoder.h"
@@ -78,7 +78,7 @@ public:
     std::vector<Bytes> reportedEvents() const;
 
     mutable platform::SimulatedPlatform sim; // first: outlives everything below
-    host::ReceiverSubstitute receiver{*sim.applicationSupportDirectory()};
+    vantrel::receiver::Receiver receiver{*sim.applicationSupportDirectory()};
     std::vector<SentMessage> sent;
     std::vector<PassedEvent> passed;
     // Called for each message as it goes out, after it is recorded.
