@@ -19,24 +19,39 @@ mkdir -p "$build"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-failed=()
-for target in "${targets[@]}"; do
+fuzz() {
+    local target=$1 corpus scratch dictionary=()
     corpus="$root/fuzz/corpus/${target%_fuzzer}"
     scratch="$build/fuzz-corpus/${target%_fuzzer}"
     mkdir -p "$scratch" "$build/artifacts"
-    dictionary=()
     [ ! -f "$root/fuzz/dictionaries/${target%_fuzzer}.dict" ] ||
         dictionary=(-dict="$root/fuzz/dictionaries/${target%_fuzzer}.dict")
-    echo "== $target (${seconds}s)"
-    if ! "$build/fuzz/$target" "$scratch" "$corpus" "${dictionary[@]}" -max_total_time="$seconds" \
-            -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$build/artifacts/$target-" \
-            -print_final_stats=0 > "$build/$target.log" 2>&1; then
+    "$build/fuzz/$target" "$scratch" "$corpus" "${dictionary[@]}" -max_total_time="$seconds" \
+        -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$build/artifacts/$target-" \
+        -print_final_stats=0 > "$build/$target.log" 2>&1
+}
+
+# One target per core at a time; each keeps its whole time budget.
+declare -A running=()
+failed=()
+collect() {
+    local pid target
+    wait -n -p pid "${!running[@]}" && status=0 || status=$?
+    target=${running[$pid]}
+    unset "running[$pid]"
+    if ((status)); then
         tail -n 60 "$build/$target.log"
         failed+=("$target")
     else
-        tail -n 1 "$build/$target.log"
+        echo "== $target (${seconds}s): $(tail -n 1 "$build/$target.log")"
     fi
+}
+for target in "${targets[@]}"; do
+    ((${#running[@]} < $(nproc))) || collect
+    fuzz "$target" &
+    running[$!]=$target
 done
+while ((${#running[@]})); do collect; done
 if ((${#failed[@]})); then
     echo "fuzzing found crashes in: ${failed[*]} (inputs in $build/artifacts; replay: $build/fuzz/TARGET INPUT)" >&2
     exit 1
