@@ -132,7 +132,11 @@ LayoutEngine::Framing LayoutEngine::framing(const Node& node, Proposal proposal,
 }
 
 Size LayoutEngine::size(const Node& node, Proposal proposal, const Environment& environment, Axis parent) const {
-    return framing(node, proposal, environment.inside(node), parent).outer;
+    const SizeQuestion question{&node, proposal.width, proposal.height, parent};
+    if (const auto known = answers.find(question); known != answers.end()) return known->second;
+    const Size size = framing(node, proposal, environment.inside(node), parent).outer;
+    answers.emplace(question, size);
+    return size;
 }
 
 Size LayoutEngine::contentSize(const Node& node, Proposal proposal, const Environment& inner, Axis parent) const {
