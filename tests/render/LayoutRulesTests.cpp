@@ -71,6 +71,7 @@ TEST(TextLayout, CutToItsLineLimitInANarrowFrame) {
     EXPECT_LE(narrow.root.children[0].frame.width, 80);
     EXPECT_EQ(narrow.root.children[0].frame.height, natural.height);
     EXPECT_GE(wrapped.root.children[0].frame.height, 3 * natural.height);
+    EXPECT_EQ(renderer().idealSize(ui::text("Legato\nStaccato").lineLimit(1)).height, natural.height);
 }
 
 TEST(ScrollLayout, ContentKeepsItsIdealHeightAndIsClipped) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -69,6 +70,16 @@ PangoWeight pangoWeight(Font::Weight weight) {
     return PANGO_WEIGHT_NORMAL;
 }
 
+// Pango limits the lines of each paragraph; a line limit holds for the whole text.
+std::string firstLines(const std::string& content, int limit) {
+    std::size_t end = 0;
+    for (int line = 0; line < std::max(1, limit); ++line) {
+        end = content.find('\n', line == 0 ? 0 : end + 1);
+        if (end == std::string::npos) return content;
+    }
+    return content.substr(0, end) + "\u2026";
+}
+
 } // namespace
 
 FontSystem::FontSystem() : handles(std::make_unique<Handles>()) {
@@ -112,10 +123,14 @@ PangoLayoutPtr FontSystem::layout(const std::string& content, const Environment&
     pango_layout_set_font_description(layout.get(), description);
     pango_font_description_free(description);
 
-    pango_layout_set_text(layout.get(), content.data(), static_cast<int>(content.size()));
+    const std::string shown = environment.lineLimit ? firstLines(content, *environment.lineLimit) : content;
+    pango_layout_set_text(layout.get(), shown.data(), static_cast<int>(shown.size()));
     pango_layout_set_alignment(layout.get(), pangoAlignment(environment.multilineTextAlignment));
-    if (width && std::isfinite(*width)) {
-        pango_layout_set_width(layout.get(), static_cast<int>(std::max(0.0, *width) * PANGO_SCALE));
+    // Pango cuts lines only at a width: a text's own width, when nothing narrower is asked for.
+    std::optional<double> wrapWidth = width && std::isfinite(*width) ? width : std::nullopt;
+    if (!wrapWidth && environment.lineLimit) wrapWidth = measure(layout.get()).width;
+    if (wrapWidth) {
+        pango_layout_set_width(layout.get(), static_cast<int>(std::max(0.0, *wrapWidth) * PANGO_SCALE));
         pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
         if (environment.lineLimit) {
             pango_layout_set_height(layout.get(), -std::max(1, *environment.lineLimit));
