@@ -30,7 +30,9 @@ const Renderer& renderer() {
     return shared;
 }
 
-ui::Node bar(ui::Frame frame) { return ui::roundedRectangle(2, ui::RoundedCornerStyle::circular).frame(frame); }
+ui::Node bar(ui::Frame frame) {
+    return ui::roundedRectangle(2, ui::RoundedCornerStyle::circular).frame(frame);
+}
 
 TEST(StackLayout, FlexibleChildrenShareWhatTheFixedOnesLeave) {
     const ui::Node row = ui::hStack(Alignment::center, 10,
@@ -46,9 +48,10 @@ TEST(StackLayout, FlexibleChildrenShareWhatTheFixedOnesLeave) {
 }
 
 TEST(StackLayout, SpacerPushesAndAlignmentPlacesAcross) {
-    const ui::Node column = ui::vStack(Alignment::trailing, std::nullopt,
-                                       {bar({.width = 30, .height = 10}), ui::spacer(), bar({.width = 60, .height = 10})})
-                                .padding();
+    const ui::Node column =
+        ui::vStack(Alignment::trailing, std::nullopt,
+                   {bar({.width = 30, .height = 10}), ui::spacer(), bar({.width = 60, .height = 10})})
+            .padding();
     const auto tree = renderer().layout(column, {200, 300});
     const auto& children = tree.root.children;
     // The default margin of 16 on every edge, the default spacing of 8 around the spacer; the
@@ -95,9 +98,10 @@ TEST(ControlHitting, FindsTheFrontmostEnabledControlInsideTheVisiblePart) {
              .frame({.width = 200, .height = 30}),
          ui::button(ui::text("Dead"), ui::ButtonStyle::plain, nullptr).frame({.width = 200, .height = 30}),
          ui::slider(setup).frame({.width = 200}),
-         ui::scrollView(false, ui::vStack(Alignment::center, 0,
-                                          {bar({.height = 40}),
-                                           ui::button(ui::text("Hidden"), ui::ButtonStyle::plain, [&] { ++pressed; })}))
+         ui::scrollView(
+             false, ui::vStack(Alignment::center, 0,
+                               {bar({.height = 40}),
+                                ui::button(ui::text("Hidden"), ui::ButtonStyle::plain, [&] { ++pressed; })}))
              .frame({.width = 200, .height = 40})});
     const auto tree = renderer().layout(view, renderer().idealSize(view));
     const double sliderY = tree.root.children[2].frame.y + tree.root.children[2].frame.height / 2;
@@ -107,7 +111,8 @@ TEST(ControlHitting, FindsTheFrontmostEnabledControlInsideTheVisiblePart) {
     go->node->action();
     EXPECT_EQ(pressed, 1);
     EXPECT_FALSE(Renderer::controlAt(tree, {100, 45})) << "a button without an action";
-    EXPECT_FALSE(Renderer::controlAt(tree, {100, tree.root.children[3].frame.y + 45})) << "scrolled out of sight";
+    EXPECT_FALSE(Renderer::controlAt(tree, {100, tree.root.children[3].frame.y + 45}))
+        << "scrolled out of sight";
 
     const auto slider = Renderer::controlAt(tree, {100, sliderY});
     ASSERT_TRUE(slider);

@@ -43,18 +43,24 @@ void fixRendering(PangoContext* context) {
 
 PangoAlignment pangoAlignment(TextAlignment alignment) {
     switch (alignment) {
-    case TextAlignment::leading: return PANGO_ALIGN_LEFT;
-    case TextAlignment::center: return PANGO_ALIGN_CENTER;
-    case TextAlignment::trailing: return PANGO_ALIGN_RIGHT;
+    case TextAlignment::leading:
+        return PANGO_ALIGN_LEFT;
+    case TextAlignment::center:
+        return PANGO_ALIGN_CENTER;
+    case TextAlignment::trailing:
+        return PANGO_ALIGN_RIGHT;
     }
     return PANGO_ALIGN_LEFT;
 }
 
 PangoEllipsizeMode ellipsizeMode(TruncationMode mode) {
     switch (mode) {
-    case TruncationMode::head: return PANGO_ELLIPSIZE_START;
-    case TruncationMode::middle: return PANGO_ELLIPSIZE_MIDDLE;
-    case TruncationMode::tail: return PANGO_ELLIPSIZE_END;
+    case TruncationMode::head:
+        return PANGO_ELLIPSIZE_START;
+    case TruncationMode::middle:
+        return PANGO_ELLIPSIZE_MIDDLE;
+    case TruncationMode::tail:
+        return PANGO_ELLIPSIZE_END;
     }
     return PANGO_ELLIPSIZE_END;
 }
@@ -62,10 +68,14 @@ PangoEllipsizeMode ellipsizeMode(TruncationMode mode) {
 // The monospaced font has two weights: fontconfig gives medium its regular, semibold its bold.
 PangoWeight pangoWeight(Font::Weight weight) {
     switch (weight) {
-    case Font::Weight::regular: return PANGO_WEIGHT_NORMAL;
-    case Font::Weight::medium: return PANGO_WEIGHT_MEDIUM;
-    case Font::Weight::semibold: return PANGO_WEIGHT_SEMIBOLD;
-    case Font::Weight::bold: return PANGO_WEIGHT_BOLD;
+    case Font::Weight::regular:
+        return PANGO_WEIGHT_NORMAL;
+    case Font::Weight::medium:
+        return PANGO_WEIGHT_MEDIUM;
+    case Font::Weight::semibold:
+        return PANGO_WEIGHT_SEMIBOLD;
+    case Font::Weight::bold:
+        return PANGO_WEIGHT_BOLD;
     }
     return PANGO_WEIGHT_NORMAL;
 }
@@ -106,8 +116,10 @@ FontSystem::~FontSystem() = default;
 double FontSystem::pointSize(const Font& font) {
     if (!font.textStyle) return font.size;
     switch (*font.textStyle) {
-    case Font::TextStyle::title2: return 17;
-    case Font::TextStyle::body: return 13;
+    case Font::TextStyle::title2:
+        return 17;
+    case Font::TextStyle::body:
+        return 13;
     }
     return 13;
 }
@@ -116,8 +128,9 @@ PangoLayoutPtr FontSystem::layout(const std::string& content, const Environment&
                                   std::optional<double> width) const {
     PangoLayoutPtr layout{pango_layout_new(handles->context)};
     PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(
-        description, environment.font.design == Font::Design::monospaced ? "DejaVu Sans Mono" : "Inter, DejaVu Sans");
+    pango_font_description_set_family(description, environment.font.design == Font::Design::monospaced
+                                                       ? "DejaVu Sans Mono"
+                                                       : "Inter, DejaVu Sans");
     pango_font_description_set_weight(description, pangoWeight(environment.font.weight));
     pango_font_description_set_absolute_size(description, pointSize(environment.font) * PANGO_SCALE);
     pango_layout_set_font_description(layout.get(), description);

@@ -22,7 +22,8 @@ const PlacedNode* controlIn(const PlacedNode& placed, Point point) {
         if (const PlacedNode* found = controlIn(*child, point)) return found;
     }
     const Node& node = *placed.node;
-    const bool enabled = (node.kind == NodeKind::button && node.action) || (node.kind == NodeKind::slider && node.slider);
+    const bool enabled =
+        (node.kind == NodeKind::button && node.action) || (node.kind == NodeKind::slider && node.slider);
     return enabled && placed.frame.contains(point) ? &placed : nullptr;
 }
 
@@ -42,10 +43,11 @@ LaidOutTree Renderer::layout(const Node& root, Size size) const {
     const LayoutEngine engine(*fonts);
     const Proposal proposal{size.width, size.height};
     const Size chosen = engine.size(root, proposal, Environment{}, Axis::none);
-    const Point origin{std::round((size.width - chosen.width) / 2), std::round((size.height - chosen.height) / 2)};
+    const Point origin{std::round((size.width - chosen.width) / 2),
+                       std::round((size.height - chosen.height) / 2)};
     const Rect window{0, 0, size.width, size.height};
-    return {engine.place(root, proposal, {std::max(0.0, origin.x), std::max(0.0, origin.y)}, window, Environment{},
-                         Axis::none),
+    return {engine.place(root, proposal, {std::max(0.0, origin.x), std::max(0.0, origin.y)}, window,
+                         Environment{}, Axis::none),
             size};
 }
 
@@ -68,7 +70,8 @@ std::optional<Control> Renderer::controlAt(const LaidOutTree& tree, Point point)
 double Renderer::sliderValueAt(const Control& slider, double x) {
     const SliderSetup* setup = slider.node->slider.get();
     if (!setup) return 0;
-    const double fraction = slider.frame.width > 0 ? std::clamp((x - slider.frame.x) / slider.frame.width, 0.0, 1.0) : 0;
+    const double fraction =
+        slider.frame.width > 0 ? std::clamp((x - slider.frame.x) / slider.frame.width, 0.0, 1.0) : 0;
     return setup->minimum + fraction * (setup->maximum - setup->minimum);
 }
 

@@ -72,7 +72,7 @@ class FontSystem;
 
 class Renderer {
 public:
-    Renderer();  // loads the project's fonts; throws std::runtime_error when none can be loaded
+    Renderer(); // loads the project's fonts; throws std::runtime_error when none can be loaded
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
