@@ -1,10 +1,11 @@
 // Layout rules whose faults a picture would hide: how stacks share space, where texts are cut,
-// what a scroll area clips, and which control a click finds.
+// what a scroll area clips, which control a click finds; and pictures that cannot be drawn.
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <ostream>
+#include <stdexcept>
 
 #include "platform/ui/render/Renderer.h"
 
@@ -120,6 +121,16 @@ TEST(ControlHitting, FindsTheFrontmostEnabledControlInsideTheVisiblePart) {
     EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x + slider->frame.width / 4), 2.5);
     EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x - 50), 0);
     EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x + slider->frame.width + 50), 10);
+}
+
+TEST(Picture, OfNoAreaOrBeyondAnyScreenIsRefusedWithAnError) {
+    const ui::Node view = ui::text("Gain");
+    for (const ui::render::Size size : {ui::render::Size{0, 20}, ui::render::Size{1e9, 20},
+                                        ui::render::Size{std::numeric_limits<double>::quiet_NaN(), 20}}) {
+        EXPECT_THROW(renderer().writePng(view, size, ui::render::Appearance::dark, "/dev/null"),
+                     std::runtime_error)
+            << size.width;
+    }
 }
 
 } // namespace

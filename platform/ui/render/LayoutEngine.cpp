@@ -5,17 +5,14 @@
 #include <limits>
 #include <numeric>
 
+#include "ControlMetrics.h"
+
 namespace platform::ui::render {
 
 namespace {
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double shapeIdealLength = 10;
-constexpr double sliderIdealTrack = 160;
-constexpr double sliderKnobRadius = 9;
-constexpr double sliderLabelSpacing = 8;
-constexpr double bezelVertical = 3;
-constexpr double bezelHorizontal = 8;
 
 EdgeInsets insetsOf(const Padding& padding) {
     EdgeInsets insets = padding.insets;
@@ -204,10 +201,11 @@ Size LayoutEngine::contentSize(const Node& node, Proposal proposal, const Enviro
         const Node* label = firstChild(node);
         if (!label) return {};
         if (node.buttonStyle == ButtonStyle::plain) return size(*label, proposal, inner, Axis::none);
-        const Size size = this->size(
-            *label, {shrunk(proposal.width, 2 * bezelHorizontal), shrunk(proposal.height, 2 * bezelVertical)},
-            inner, Axis::none);
-        return {size.width + 2 * bezelHorizontal, size.height + 2 * bezelVertical};
+        const Size size = this->size(*label,
+                                     {shrunk(proposal.width, 2 * BezelMetrics::horizontal),
+                                      shrunk(proposal.height, 2 * BezelMetrics::vertical)},
+                                     inner, Axis::none);
+        return {size.width + 2 * BezelMetrics::horizontal, size.height + 2 * BezelMetrics::vertical};
     }
     case NodeKind::scrollView: {
         const Node* content = firstChild(node);
@@ -220,9 +218,9 @@ Size LayoutEngine::contentSize(const Node& node, Proposal proposal, const Enviro
     case NodeKind::slider: {
         const Rect track = sliderTrack(node, {0, 0, 0, 0}, inner);
         const double labels = -track.width; // the track of a slider with no width
-        const double height = std::max(2 * sliderKnobRadius + 4, track.height);
+        const double height = std::max(2 * SliderMetrics::knobRadius + 4, track.height);
         if (proposal.width) return {std::max(*proposal.width, labels), height};
-        return {labels + sliderIdealTrack, height};
+        return {labels + SliderMetrics::idealTrack, height};
     }
     }
     return {};
@@ -327,20 +325,20 @@ Size LayoutEngine::textSize(const Node& node, Proposal proposal, const Environme
 // The labels sit at the slider's ends, the track between them; `frame` of no width gives a
 // track of minus the labels' width.
 Rect LayoutEngine::sliderTrack(const Node& node, const Rect& frame, const Environment& inner) const {
-    double leading = sliderKnobRadius;
-    double trailing = sliderKnobRadius;
+    double leading = SliderMetrics::knobRadius;
+    double trailing = SliderMetrics::knobRadius;
     double labelHeight = 0;
     auto label = [&](const std::string& content, double& side) {
         if (content.empty()) return;
         const Size size = FontSystem::measure(fonts.layout(content, inner, std::nullopt).get());
-        side += size.width + sliderLabelSpacing;
+        side += size.width + SliderMetrics::labelSpacing;
         labelHeight = std::max(labelHeight, size.height);
     };
     if (node.slider) {
         label(node.slider->minimumValueLabel, leading);
         label(node.slider->maximumValueLabel, trailing);
     }
-    const double height = std::max(2 * sliderKnobRadius, labelHeight);
+    const double height = std::max(2 * SliderMetrics::knobRadius, labelHeight);
     return {frame.x + leading, frame.y + std::round((frame.height - height) / 2),
             frame.width - leading - trailing, height};
 }
@@ -398,8 +396,8 @@ void LayoutEngine::placeContent(PlacedNode& placed, Proposal proposal, const Env
     case NodeKind::button:
         if (const Node* label = firstChild(node)) {
             const bool bordered = node.buttonStyle == ButtonStyle::borderedProminent;
-            const double dx = bordered ? bezelHorizontal : 0;
-            const double dy = bordered ? bezelVertical : 0;
+            const double dx = bordered ? BezelMetrics::horizontal : 0;
+            const double dy = bordered ? BezelMetrics::vertical : 0;
             add(*label, {shrunk(proposal.width, 2 * dx), shrunk(proposal.height, 2 * dy)},
                 {frame.x + dx, frame.y + dy}, placed.clip, Axis::none);
         }

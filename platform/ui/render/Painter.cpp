@@ -5,6 +5,7 @@
 
 #include <pango/pangocairo.h>
 
+#include "ControlMetrics.h"
 #include "Paths.h"
 #include "Symbols.h"
 
@@ -12,8 +13,6 @@ namespace platform::ui::render {
 
 namespace {
 
-constexpr double bezelRadius = 6;
-constexpr double sliderTrackThickness = 4;
 constexpr double scrollIndicatorWidth = 5;
 
 std::pair<double, double> unitPoint(UnitPoint point, const Rect& frame) {
@@ -81,7 +80,7 @@ void Painter::paintContent(const PlacedNode& placed, const Environment& inner) c
     case NodeKind::button: {
         Environment label = inner;
         if (node.buttonStyle == ButtonStyle::borderedProminent) {
-            roundedRectanglePath(cairo, frame, bezelRadius);
+            roundedRectanglePath(cairo, frame, BezelMetrics::cornerRadius);
             setSource(Palette::resolve(Color::accent(), appearance));
             cairo_fill(cairo);
             if (!label.foreground) label.foreground = Color::white();
@@ -125,15 +124,15 @@ void Painter::paintSlider(const PlacedNode& placed, const Environment& inner) co
     const double fraction =
         span > 0 && std::isfinite(value) ? std::clamp((value - setup->minimum) / span, 0.0, 1.0) : 0;
     const double knobX = track.x + fraction * track.width;
-    const double radius = track.height / 2;
-    const double knobRadius = std::min(radius, 9.0);
+    const double knobRadius = SliderMetrics::knobRadius;
 
-    const Rect line{track.x - knobRadius, centreY - sliderTrackThickness / 2, track.width + 2 * knobRadius,
-                    sliderTrackThickness};
-    roundedRectanglePath(cairo, line, sliderTrackThickness / 2);
+    const Rect line{track.x - knobRadius, centreY - SliderMetrics::trackThickness / 2,
+                    track.width + 2 * knobRadius, SliderMetrics::trackThickness};
+    roundedRectanglePath(cairo, line, SliderMetrics::trackThickness / 2);
     setSource(Palette::sliderTrack(appearance));
     cairo_fill(cairo);
-    roundedRectanglePath(cairo, {line.x, line.y, knobX - line.x, line.height}, sliderTrackThickness / 2);
+    roundedRectanglePath(cairo, {line.x, line.y, knobX - line.x, line.height},
+                         SliderMetrics::trackThickness / 2);
     setSource(Palette::resolve(Color::accent(), appearance));
     cairo_fill(cairo);
 

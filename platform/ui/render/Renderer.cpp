@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include <cairo.h>
 
@@ -78,9 +79,16 @@ double Renderer::sliderValueAt(const Control& slider, double x) {
 void Renderer::writePng(const Node& root, std::optional<Size> size, Appearance appearance,
                         const std::string& path) const {
     const Size pictureSize = size.value_or(idealSize(root));
-    const int width = static_cast<int>(std::ceil(pictureSize.width));
-    const int height = static_cast<int>(std::ceil(pictureSize.height));
-    if (width <= 0 || height <= 0) throw std::runtime_error("a picture of " + path + " would be empty");
+    constexpr double largestSide = 16384;
+    auto side = [&](double length) {
+        if (!(length >= 1 && length <= largestSide)) {
+            throw std::runtime_error("cannot draw " + path + ": a side of " + std::to_string(length) +
+                                     " points is not between 1 and 16384");
+        }
+        return static_cast<int>(std::ceil(length));
+    };
+    const int width = side(pictureSize.width);
+    const int height = side(pictureSize.height);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     cairo_t* cairo = cairo_create(surface);
     draw(layout(root, {static_cast<double>(width), static_cast<double>(height)}), cairo, appearance);
