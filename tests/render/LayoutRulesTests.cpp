@@ -133,5 +133,16 @@ TEST(Picture, OfNoAreaOrBeyondAnyScreenIsRefusedWithAnError) {
     }
 }
 
+TEST(Picture, OfSizesThatAreNoLengthsIsStillDrawn) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const ui::Node view = ui::hStack(
+        Alignment::center, -5,
+        {bar({.width = nan, .height = infinity}), bar({.width = -20}),
+         ui::text("Gain").padding(ui::Edges::all, -40), bar({.maxWidth = nan}).relativeWidth(nan, -1),
+         ui::lazyVGrid({ui::GridItem{.minimum = 50, .maximum = 10}}, nan, {ui::text("a"), ui::text("b")})});
+    EXPECT_NO_THROW(
+        renderer().writePng(view, ui::render::Size{120, 40}, ui::render::Appearance::light, "/dev/null"));
+}
+
 } // namespace
 } // namespace vantrel::render::test
