@@ -46,7 +46,7 @@ struct Rect {
 };
 
 // One node in its place, in the coordinates of the whole tree: `frame` is where its content is
-// drawn (inside its padding), `clip` the part of the tree that shows it (scroll areas cut their
+// drawn (inside its padding), `clip` the area of the tree that shows it (scroll areas cut their
 // content), `track` a slider's span, where the centre of its knob travels.
 struct PlacedNode {
     const Node* node = nullptr;
