@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The monitor's view in jalv.gtk3 on a private X server, with a private JACK server, session bus
+# and receiver: it looks like its golden picture, and a click on Connect sends the request that
+# the receiver answers.
+#   monitor_ui.sh LV2_FOLDER MONITOR_URI RECEIVER_PROGRAM GOLDEN_PNG
+set -euo pipefail
+export LV2_PATH=$1
+uri=$2 receiver=$3 golden=$4
+source "$(dirname "$0")/XvfbSession.sh"
+start_jack
+start_bus
+wait_for_servers 10
+start_xvfb 10
+export XDG_DATA_HOME="$work/data"
+
+"$receiver" --plain --auto-connect --track Strings >>"$work/receiver.out" 2>&1 &
+pids+=($!)
+jalv.gtk3 --no-menu --jack-name vantrel-monitor "$uri" </dev/null >>"$work/jalv.out" 2>&1 &
+pids+=($!)
+id=$(wait_for_window 20 "$uri")
+wait_for_picture 10 "$id" "$golden"
+
+connected() {
+    awk '/^---$/ {table = ""; next} {table = table $0 "\n"} END {printf "%s", table}' "$work/receiver.out" |
+        grep -Eq 'monitor uid=[0-9]+ track="Strings" connected'
+}
+# The middle of the Connect button. A request sent before this process's bus connection was up
+# goes unanswered, so a user presses again: so does the test, for a while.
+deadline=$((SECONDS + 15))
+until connected; do
+    ((SECONDS < deadline)) || fail "the receiver saw no connect request within 15 s"
+    click "$id" 170 303
+    for _ in $(seq 20); do connected && break; sleep 0.1; done
+done
