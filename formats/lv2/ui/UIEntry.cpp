@@ -1,5 +1,5 @@
-// The entry of a plug-in's user-interface binary; the build names the interface
-// (VANTREL_LV2_UI_URI).
+// The entry of a plug-in's user-interface binary; the build names the plug-in (VANTREL_LV2_URI),
+// whose interface is its URI with "#ui" added.
 
 #include <cstdint>
 #include <cstring>
@@ -34,6 +34,6 @@ const void* extensionData(const char* uri) {
 } // namespace
 
 LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index) {
-    static const LV2UI_Descriptor descriptor{VANTREL_LV2_UI_URI, instantiate, cleanup, portEvent, extensionData};
+    static const LV2UI_Descriptor descriptor{VANTREL_LV2_URI "#ui", instantiate, cleanup, portEvent, extensionData};
     return index == 0 ? &descriptor : nullptr;
 }

@@ -73,13 +73,19 @@ void X11Window::redraw() {
     layout_ = {};
     tree_ = content_();
     layout_ = renderer_.layout(*tree_, size_);
-    cairo_t* cairo = cairo_create(surface_);
-    // Drawn off screen first, so that the window never shows half a picture.
-    cairo_push_group(cairo);
+    // Drawn in memory first, as for a PNG, so that the window shows the same pixels as a
+    // snapshot and never half a picture.
+    cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(size_.width),
+                                                          static_cast<int>(size_.height));
+    cairo_t* cairo = cairo_create(picture);
     renderer_.draw(layout_, cairo, appearance_);
-    cairo_pop_group_to_source(cairo);
+    cairo_destroy(cairo);
+    cairo = cairo_create(surface_);
+    cairo_set_source_surface(cairo, picture, 0, 0);
+    cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
     cairo_paint(cairo);
     cairo_destroy(cairo);
+    cairo_surface_destroy(picture);
     cairo_surface_flush(surface_);
     XFlush(display_);
 }
