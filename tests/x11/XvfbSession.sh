@@ -56,13 +56,13 @@ wait_for_exit() {
     return "$status"
 }
 
-# Waits until the window looks like the golden picture; fails after `seconds`, keeping the last
-# picture taken beside the golden one's name in the scratch folder's log.
+# Waits until the window looks like the golden picture, as the program `$same_picture` compares
+# them; fails after `seconds`, showing why the last picture differed.
 wait_for_picture() {
     local seconds=$1 id=$2 golden=$3
     local picture="$work/$(basename "$golden")"
     local deadline=$((SECONDS + seconds))
-    until snapshot "$id" "$picture" && same_picture "$picture" "$golden" >>"$work/compare.out" 2>&1; do
+    until snapshot "$id" "$picture" && "$same_picture" "$picture" "$golden" >"$work/compare.out" 2>&1; do
         ((SECONDS < deadline)) || fail "window $id does not look like $golden within $seconds s"
         sleep 0.2
     done

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The container application on a private X server: its window appears, looks like its golden
 # picture and stays open until the process is asked to quit, by SIGTERM or SIGINT.
-#   app_window.sh PROGRAM GOLDEN_PNG
+#   app_window.sh SAME_PICTURE PROGRAM GOLDEN_PNG
 set -euo pipefail
-program=$1 golden=$2
+same_picture=$1 program=$2 golden=$3
 source "$(dirname "$0")/XvfbSession.sh"
 start_xvfb 10
 

@@ -63,9 +63,11 @@ void PluginUI::open(const char* title, unsigned long parent) {
     if (!body) throw std::runtime_error("the plug-in shows no view");
     renderer_ = std::make_unique<platform::ui::render::Renderer>();
     const platform::ui::render::Size size = renderer_->idealSize(*body);
+    // Dark, as the hosts' own panels around it.
+    const platform::ui::x11::X11Window::Options options{
+        .title = title, .size = size, .parent = parent, .appearance = platform::ui::render::Appearance::dark};
     window_ = std::make_unique<platform::ui::x11::X11Window>(
-        *renderer_, platform::ui::x11::X11Window::Options{.title = title, .size = size, .parent = parent},
-        [this] { return view_.body().value_or(platform::ui::spacer()); });
+        *renderer_, options, [this] { return view_.body().value_or(platform::ui::spacer()); });
     nextDraw_ = std::chrono::steady_clock::now();
 }
 
