@@ -95,6 +95,17 @@ std::optional<std::vector<std::string>> HostedInstance::viewLines() {
     return lines;
 }
 
+bool HostedInstance::withViewTree(const std::function<void(const platform::ui::Node&)>& use) {
+    bool hosted = false;
+    onMain([&] {
+        if (const auto hosting = hostingController()) {
+            use(hosting->body());
+            hosted = true;
+        }
+    });
+    return hosted;
+}
+
 bool HostedInstance::pressButton(const std::string& label) {
     bool pressed = false;
     onMain([&] {

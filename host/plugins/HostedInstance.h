@@ -7,6 +7,7 @@
 // Host-thread operations may run on any thread but the main queue's; view operations move to
 // the main queue themselves and wait for it.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,9 @@ public:
     bool windowOpen() const;
     // The text rendering of the hosted main view; none when the principal hosts no view. [host]
     std::optional<std::vector<std::string>> viewLines();
+    // Hands the hosted main view's tree to `use` on the main queue; false when the principal
+    // hosts no view. [host]
+    bool withViewTree(const std::function<void(const platform::ui::Node&)>& use);
     // Presses the button of the hosted view whose label reads `label`; false when the window is
     // not open or no such button is shown. [host]
     bool pressButton(const std::string& label);

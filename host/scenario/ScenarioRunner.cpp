@@ -332,7 +332,7 @@ private:
     }
 
     void view(const ViewCommand& command) {
-        static const char* const names[] = {"view open", "view close", "view show"};
+        static const char* const names[] = {"view open", "view close", "view show", "view snapshot"};
         HostedInstance* instance = hosted(command.instance, names[static_cast<int>(command.action)]);
         if (instance == nullptr) return;
         switch (command.action) {
@@ -350,6 +350,27 @@ private:
                 traceHost(command.instance, "shows no view");
             }
             break;
+        case ViewCommand::Action::snapshot:
+            snapshot(*instance, command);
+            break;
+        }
+    }
+
+    // The view's picture at its own size, as its window would show it.
+    void snapshot(HostedInstance& instance, const ViewCommand& command) {
+        std::string failure;
+        const bool hosted = instance.withViewTree([&](const platform::ui::Node& tree) {
+            try {
+                if (!renderer_) renderer_ = std::make_unique<platform::ui::render::Renderer>();
+                renderer_->writePng(tree, std::nullopt, command.appearance, command.snapshotFile);
+            } catch (const std::exception& error) {
+                failure = error.what();
+            }
+        });
+        if (!hosted) {
+            traceHost(command.instance, "shows no view");
+        } else if (!failure.empty()) {
+            traceHost(command.instance, "view snapshot failed: " + failure);
         }
     }
 
@@ -376,6 +397,7 @@ private:
     receiver::Receiver receiver_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::unique_ptr<RenderThread> renderThread_;
+    std::unique_ptr<platform::ui::render::Renderer> renderer_; // made at the first snapshot
     platform::MIDIClientRef otherClient_ = 0;
     std::map<std::string, platform::MIDIEndpointRef> addedDestinations_;
 };

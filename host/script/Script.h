@@ -13,6 +13,7 @@
 #include "platform/core/Status.h"
 #include "platform/core/Value.h"
 #include "platform/dispatch/Time.h"
+#include "platform/ui/render/Renderer.h"
 
 namespace vantrel::host {
 
@@ -111,8 +112,10 @@ struct NotifyCommand {
     std::optional<platform::Dictionary> userInfo;
 };
 struct ViewCommand {
-    enum class Action { open, close, show } action = Action::open;
+    enum class Action { open, close, show, snapshot } action = Action::open;
     InstanceRef instance;
+    std::string snapshotFile{}; // snapshot: the PNG written
+    platform::ui::render::Appearance appearance = platform::ui::render::Appearance::dark;
 };
 struct PressCommand {
     enum class Button { connect, disconnect } button = Button::connect;

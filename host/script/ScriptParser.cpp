@@ -439,9 +439,19 @@ private:
         ViewCommand command;
         command.instance = instance(reader);
         using Action = ViewCommand::Action;
-        command.action =
-            choose<Action>(reader, "view action",
-                           {{"open", Action::open}, {"close", Action::close}, {"show", Action::show}});
+        command.action = choose<Action>(reader, "view action",
+                                        {{"open", Action::open},
+                                         {"close", Action::close},
+                                         {"show", Action::show},
+                                         {"snapshot", Action::snapshot}});
+        if (command.action == Action::snapshot) {
+            command.snapshotFile = std::string(reader.word("snapshot file"));
+            if (!reader.atEnd()) {
+                using Appearance = platform::ui::render::Appearance;
+                command.appearance = choose<Appearance>(reader, "appearance",
+                                                        {{"dark", Appearance::dark}, {"light", Appearance::light}});
+            }
+        }
         reader.end();
         return command;
     }

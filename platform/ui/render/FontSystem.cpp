@@ -58,10 +58,15 @@ PangoEllipsizeMode ellipsizeMode(TruncationMode mode) {
     return PANGO_ELLIPSIZE_END;
 }
 
-// DejaVu has two weights: medium reads as regular, semibold as bold.
+// The monospaced font has two weights: fontconfig gives medium its regular, semibold its bold.
 PangoWeight pangoWeight(Font::Weight weight) {
-    return weight == Font::Weight::semibold || weight == Font::Weight::bold ? PANGO_WEIGHT_BOLD
-                                                                            : PANGO_WEIGHT_NORMAL;
+    switch (weight) {
+    case Font::Weight::regular: return PANGO_WEIGHT_NORMAL;
+    case Font::Weight::medium: return PANGO_WEIGHT_MEDIUM;
+    case Font::Weight::semibold: return PANGO_WEIGHT_SEMIBOLD;
+    case Font::Weight::bold: return PANGO_WEIGHT_BOLD;
+    }
+    return PANGO_WEIGHT_NORMAL;
 }
 
 } // namespace
@@ -76,7 +81,7 @@ FontSystem::FontSystem() : handles(std::make_unique<Handles>()) {
     }
     FcFontSet* fonts = FcConfigGetFonts(handles->config, FcSetSystem);
     if (!fonts || fonts->nfont == 0) {
-        throw std::runtime_error("no fonts for the renderer: install fonts-dejavu-core");
+        throw std::runtime_error("no fonts for the renderer: install fonts-inter and fonts-dejavu-core");
     }
     handles->fontMap = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
     if (!handles->fontMap) throw std::runtime_error("pango has no FreeType font map");
@@ -101,7 +106,7 @@ PangoLayoutPtr FontSystem::layout(const std::string& content, const Environment&
     PangoLayoutPtr layout{pango_layout_new(handles->context)};
     PangoFontDescription* description = pango_font_description_new();
     pango_font_description_set_family(
-        description, environment.font.design == Font::Design::monospaced ? "DejaVu Sans Mono" : "DejaVu Sans");
+        description, environment.font.design == Font::Design::monospaced ? "DejaVu Sans Mono" : "Inter, DejaVu Sans");
     pango_font_description_set_weight(description, pangoWeight(environment.font.weight));
     pango_font_description_set_absolute_size(description, pointSize(environment.font) * PANGO_SCALE);
     pango_layout_set_font_description(layout.get(), description);

@@ -1,0 +1,120 @@
+// Layout rules whose faults a picture would hide: how stacks share space, where texts are cut,
+// what a scroll area clips, and which control a click finds.
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <ostream>
+
+#include "platform/ui/render/Renderer.h"
+
+namespace platform::ui::render {
+void PrintTo(const Rect& rect, std::ostream* out) {
+    *out << "{" << rect.x << ", " << rect.y << ", " << rect.width << ", " << rect.height << "}";
+}
+} // namespace platform::ui::render
+
+namespace vantrel::render::test {
+namespace {
+
+namespace ui = platform::ui;
+using ui::Alignment;
+using ui::render::Point;
+using ui::render::Rect;
+using ui::render::Renderer;
+
+constexpr double infinity = std::numeric_limits<double>::infinity();
+
+const Renderer& renderer() {
+    static const Renderer shared;
+    return shared;
+}
+
+ui::Node bar(ui::Frame frame) { return ui::roundedRectangle(2, ui::RoundedCornerStyle::circular).frame(frame); }
+
+TEST(StackLayout, FlexibleChildrenShareWhatTheFixedOnesLeave) {
+    const ui::Node row = ui::hStack(Alignment::center, 10,
+                                    {bar({.width = 40}), bar({.maxWidth = infinity}), bar({.maxWidth = 60}),
+                                     bar({.maxWidth = infinity})});
+    const auto tree = renderer().layout(row, {400, 20});
+    const auto& bars = tree.root.children;
+    // 400 - 3 * 10 spacing - 40 fixed = 330: the capped bar takes its 60, the others half of 270.
+    EXPECT_EQ(bars[0].frame, (Rect{0, 0, 40, 20}));
+    EXPECT_EQ(bars[1].frame, (Rect{50, 0, 135, 20}));
+    EXPECT_EQ(bars[2].frame, (Rect{195, 0, 60, 20}));
+    EXPECT_EQ(bars[3].frame, (Rect{265, 0, 135, 20}));
+}
+
+TEST(StackLayout, SpacerPushesAndAlignmentPlacesAcross) {
+    const ui::Node column = ui::vStack(Alignment::trailing, std::nullopt,
+                                       {bar({.width = 30, .height = 10}), ui::spacer(), bar({.width = 60, .height = 10})})
+                                .padding();
+    const auto tree = renderer().layout(column, {200, 300});
+    const auto& children = tree.root.children;
+    // The default margin of 16 on every edge, the default spacing of 8 around the spacer; the
+    // stack as wide as its widest child, in the middle of the window.
+    EXPECT_EQ(tree.root.frame, (Rect{70, 16, 60, 268}));
+    EXPECT_EQ(children[0].frame, (Rect{100, 16, 30, 10}));
+    EXPECT_EQ(children[1].frame, (Rect{130, 34, 0, 232}));
+    EXPECT_EQ(children[2].frame, (Rect{70, 274, 60, 10}));
+}
+
+TEST(TextLayout, CutToItsLineLimitInANarrowFrame) {
+    const std::string words = "Pizzicato Spiccato Tremolo Legato";
+    const ui::Node oneLine = ui::text(words).lineLimit(1).truncationMode(ui::TruncationMode::tail);
+    const auto natural = renderer().idealSize(oneLine);
+    const ui::Node narrowRow = ui::hStack(Alignment::center, 0, {ui::text(words).lineLimit(1)});
+    const ui::Node wrappingRow = ui::hStack(Alignment::center, 0, {ui::text(words)});
+    const auto narrow = renderer().layout(narrowRow, {80, 100});
+    const auto wrapped = renderer().layout(wrappingRow, {80, 100});
+    EXPECT_GT(natural.width, 80);
+    EXPECT_LE(narrow.root.children[0].frame.width, 80);
+    EXPECT_EQ(narrow.root.children[0].frame.height, natural.height);
+    EXPECT_GE(wrapped.root.children[0].frame.height, 3 * natural.height);
+}
+
+TEST(ScrollLayout, ContentKeepsItsIdealHeightAndIsClipped) {
+    const ui::Node scroll = ui::scrollView(true, ui::vStack(Alignment::center, 0, {bar({.height = 300})}))
+                                .frame({.width = 100, .height = 120});
+    const auto tree = renderer().layout(scroll, {100, 120});
+    const auto& content = tree.root.children[0];
+    EXPECT_EQ(content.frame, (Rect{0, 0, 100, 300}));
+    EXPECT_EQ(content.clip, (Rect{0, 0, 100, 120}));
+}
+
+TEST(ControlHitting, FindsTheFrontmostEnabledControlInsideTheVisiblePart) {
+    int pressed = 0;
+    double value = 0.5;
+    ui::SliderSetup setup{.value = {.get = [&] { return value; }, .set = [&](double v) { value = v; }},
+                          .minimum = 0,
+                          .maximum = 10};
+    const ui::Node view = ui::vStack(
+        Alignment::center, 0,
+        {ui::button(ui::text("Go"), ui::ButtonStyle::borderedProminent, [&] { ++pressed; })
+             .frame({.width = 200, .height = 30}),
+         ui::button(ui::text("Dead"), ui::ButtonStyle::plain, nullptr).frame({.width = 200, .height = 30}),
+         ui::slider(setup).frame({.width = 200}),
+         ui::scrollView(false, ui::vStack(Alignment::center, 0,
+                                          {bar({.height = 40}),
+                                           ui::button(ui::text("Hidden"), ui::ButtonStyle::plain, [&] { ++pressed; })}))
+             .frame({.width = 200, .height = 40})});
+    const auto tree = renderer().layout(view, renderer().idealSize(view));
+    const double sliderY = tree.root.children[2].frame.y + tree.root.children[2].frame.height / 2;
+
+    const auto go = Renderer::controlAt(tree, {100, 15});
+    ASSERT_TRUE(go);
+    go->node->action();
+    EXPECT_EQ(pressed, 1);
+    EXPECT_FALSE(Renderer::controlAt(tree, {100, 45})) << "a button without an action";
+    EXPECT_FALSE(Renderer::controlAt(tree, {100, tree.root.children[3].frame.y + 45})) << "scrolled out of sight";
+
+    const auto slider = Renderer::controlAt(tree, {100, sliderY});
+    ASSERT_TRUE(slider);
+    EXPECT_EQ(slider->node->kind, ui::NodeKind::slider);
+    EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x + slider->frame.width / 4), 2.5);
+    EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x - 50), 0);
+    EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x + slider->frame.width + 50), 10);
+}
+
+} // namespace
+} // namespace vantrel::render::test
