@@ -59,11 +59,9 @@ public:
     // Closes the window and lets go of the principal and the audio unit. [host]
     void release();
 
-    // The controller hosting the main view; null when the principal hosts none. [main]
-    std::shared_ptr<platform::ui::HostingController> hostingController() const;
-
 private:
     HostedInstance() = default;
+    std::shared_ptr<platform::ui::HostingController> hostingController() const; // [main]
 
     std::shared_ptr<platform::AUAudioUnitFactory> principal_;
     std::shared_ptr<platform::ui::ViewController> viewController_;

@@ -44,3 +44,11 @@ until connected; do
     click "$id" 170 297
     for _ in $(seq 20); do connected && break; sleep 0.1; done
 done
+
+# The view polls its instance and is drawn anew: the connect area gives way to the monitor's
+# sections.
+deadline=$((SECONDS + 5))
+while snapshot "$id" "$work/connected.png" && "$same_picture" "$work/connected.png" "$golden" >/dev/null 2>&1; do
+    ((SECONDS < deadline)) || fail "the view still shows the connect area 5 s after the receiver connected it"
+    sleep 0.2
+done

@@ -11,9 +11,9 @@ HostedView::~HostedView() {
 }
 
 std::optional<platform::ui::Node> HostedView::body() const {
-    const auto hosting = instance_.hostingController();
-    if (!hosting) return std::nullopt;
-    return hosting->body();
+    std::optional<platform::ui::Node> tree;
+    instance_.withViewTree([&](const platform::ui::Node& body) { tree = body; });
+    return tree;
 }
 
 } // namespace vantrel::lv2
