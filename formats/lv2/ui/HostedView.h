@@ -17,7 +17,8 @@ public:
     HostedView(const HostedView&) = delete;
     HostedView& operator=(const HostedView&) = delete;
 
-    // [main] The view's tree as it stands now; none when the plug-in hosts no view.
+    // [main] The view's tree as it stands now; none when the plug-in hosts no view. (The hosted
+    // instance hands its tree over on the main queue, at once when called there.)
     std::optional<platform::ui::Node> body() const;
 
 private:
