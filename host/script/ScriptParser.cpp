@@ -448,8 +448,8 @@ private:
             command.snapshotFile = std::string(reader.word("snapshot file"));
             if (!reader.atEnd()) {
                 using Appearance = platform::ui::render::Appearance;
-                command.appearance = choose<Appearance>(reader, "appearance",
-                                                        {{"dark", Appearance::dark}, {"light", Appearance::light}});
+                command.appearance = choose<Appearance>(
+                    reader, "appearance", {{"dark", Appearance::dark}, {"light", Appearance::light}});
             }
         }
         reader.end();

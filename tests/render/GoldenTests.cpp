@@ -49,10 +49,14 @@ public:
         openMonitor();
         connect(*unit, "Strings");
         post("com.marlek.vantrel.articulations",
-             platform::Dictionary{{"names", std::vector<std::string>{"Legato", "Staccato", "Pizzicato", "Tremolo",
-                                                                     "Spiccato"}},
+             platform::Dictionary{{"names", std::vector<std::string>{"Legato", "Staccato", "Pizzicato",
+                                                                     "Tremolo", "Spiccato"}},
                                   {"notes", std::vector<int>{24, 25, 26, 27, 28}}});
-        play({{0xB0, 0x01, 0x40}, {0xB0, 0x07, 0x64}, {0xB0, 0x0B, 0x30}, {0xB0, 0x40, 0x7F}, {0x90, 0x18, 0x64}});
+        play({{0xB0, 0x01, 0x40},
+              {0xB0, 0x07, 0x64},
+              {0xB0, 0x0B, 0x30},
+              {0xB0, 0x40, 0x7F},
+              {0x90, 0x18, 0x64}});
         sim.advance(ms(100));
         return monitorView->body();
     }
@@ -78,20 +82,23 @@ private:
     void press(const std::string& label) {
         const ui::Node tree = monitorView->body();
         const ui::Node* button = ui::findNode(tree, [&](const ui::Node& node) {
-            return node.kind == ui::NodeKind::button && !node.children.empty() && node.children[0].text == label;
+            return node.kind == ui::NodeKind::button && !node.children.empty() &&
+                   node.children[0].text == label;
         });
         ASSERT_NE(button, nullptr) << label;
         button->action();
     }
     void play(const std::vector<vantrel::test::Bytes>& messages) {
         vantrel::test::EventList events;
-        for (const auto& message : messages) events.midi(message);
+        for (const auto& message : messages)
+            events.midi(message);
         vantrel::test::render(unit->internalRenderBlock(), events.head());
     }
 
     std::shared_ptr<monitor::VantrelExtensionAudioUnit> unit = createRenderingUnit();
-    std::shared_ptr<monitor::VantrelExtensionMainView> monitorView = std::make_shared<monitor::VantrelExtensionMainView>(
-        std::make_shared<ObservableAUParameterGroup>(*platform::AUParameterTree::createTree({})), unit);
+    std::shared_ptr<monitor::VantrelExtensionMainView> monitorView =
+        std::make_shared<monitor::VantrelExtensionMainView>(
+            std::make_shared<ObservableAUParameterGroup>(*platform::AUParameterTree::createTree({})), unit);
     std::unique_ptr<ui::Window> window =
         std::make_unique<ui::Window>(std::make_shared<ui::HostingController>(monitorView));
     std::unique_ptr<meter::ParameterSlider> slider;
@@ -118,7 +125,8 @@ TEST_P(Golden, PictureMatches) {
     }
     const std::string output = std::string(VANTREL_PICTURE_OUTPUT_DIRECTORY) + "/" + face.name;
     renderer().writePng(tree, std::nullopt, face.appearance, output + ".actual.png");
-    const Comparison comparison = comparePngs(output + ".actual.png", golden, goldenTolerance, output + ".diff.png");
+    const Comparison comparison =
+        comparePngs(output + ".actual.png", golden, goldenTolerance, output + ".diff.png");
     EXPECT_TRUE(comparison.same) << comparison.message;
 }
 

@@ -1,10 +1,11 @@
 // Layout rules whose faults a picture would hide: how stacks share space, where texts are cut,
-// what a scroll area clips, and which control a click finds.
+// what a scroll area clips, which control a click finds; and pictures that cannot be drawn.
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <ostream>
+#include <stdexcept>
 
 #include "platform/ui/render/Renderer.h"
 
@@ -30,7 +31,9 @@ const Renderer& renderer() {
     return shared;
 }
 
-ui::Node bar(ui::Frame frame) { return ui::roundedRectangle(2, ui::RoundedCornerStyle::circular).frame(frame); }
+ui::Node bar(ui::Frame frame) {
+    return ui::roundedRectangle(2, ui::RoundedCornerStyle::circular).frame(frame);
+}
 
 TEST(StackLayout, FlexibleChildrenShareWhatTheFixedOnesLeave) {
     const ui::Node row = ui::hStack(Alignment::center, 10,
@@ -46,9 +49,10 @@ TEST(StackLayout, FlexibleChildrenShareWhatTheFixedOnesLeave) {
 }
 
 TEST(StackLayout, SpacerPushesAndAlignmentPlacesAcross) {
-    const ui::Node column = ui::vStack(Alignment::trailing, std::nullopt,
-                                       {bar({.width = 30, .height = 10}), ui::spacer(), bar({.width = 60, .height = 10})})
-                                .padding();
+    const ui::Node column =
+        ui::vStack(Alignment::trailing, std::nullopt,
+                   {bar({.width = 30, .height = 10}), ui::spacer(), bar({.width = 60, .height = 10})})
+            .padding();
     const auto tree = renderer().layout(column, {200, 300});
     const auto& children = tree.root.children;
     // The default margin of 16 on every edge, the default spacing of 8 around the spacer; the
@@ -71,6 +75,7 @@ TEST(TextLayout, CutToItsLineLimitInANarrowFrame) {
     EXPECT_LE(narrow.root.children[0].frame.width, 80);
     EXPECT_EQ(narrow.root.children[0].frame.height, natural.height);
     EXPECT_GE(wrapped.root.children[0].frame.height, 3 * natural.height);
+    EXPECT_EQ(renderer().idealSize(ui::text("Legato\nStaccato").lineLimit(1)).height, natural.height);
 }
 
 TEST(ScrollLayout, ContentKeepsItsIdealHeightAndIsClipped) {
@@ -94,9 +99,10 @@ TEST(ControlHitting, FindsTheFrontmostEnabledControlInsideTheVisiblePart) {
              .frame({.width = 200, .height = 30}),
          ui::button(ui::text("Dead"), ui::ButtonStyle::plain, nullptr).frame({.width = 200, .height = 30}),
          ui::slider(setup).frame({.width = 200}),
-         ui::scrollView(false, ui::vStack(Alignment::center, 0,
-                                          {bar({.height = 40}),
-                                           ui::button(ui::text("Hidden"), ui::ButtonStyle::plain, [&] { ++pressed; })}))
+         ui::scrollView(
+             false, ui::vStack(Alignment::center, 0,
+                               {bar({.height = 40}),
+                                ui::button(ui::text("Hidden"), ui::ButtonStyle::plain, [&] { ++pressed; })}))
              .frame({.width = 200, .height = 40})});
     const auto tree = renderer().layout(view, renderer().idealSize(view));
     const double sliderY = tree.root.children[2].frame.y + tree.root.children[2].frame.height / 2;
@@ -106,7 +112,8 @@ TEST(ControlHitting, FindsTheFrontmostEnabledControlInsideTheVisiblePart) {
     go->node->action();
     EXPECT_EQ(pressed, 1);
     EXPECT_FALSE(Renderer::controlAt(tree, {100, 45})) << "a button without an action";
-    EXPECT_FALSE(Renderer::controlAt(tree, {100, tree.root.children[3].frame.y + 45})) << "scrolled out of sight";
+    EXPECT_FALSE(Renderer::controlAt(tree, {100, tree.root.children[3].frame.y + 45}))
+        << "scrolled out of sight";
 
     const auto slider = Renderer::controlAt(tree, {100, sliderY});
     ASSERT_TRUE(slider);
@@ -114,6 +121,27 @@ TEST(ControlHitting, FindsTheFrontmostEnabledControlInsideTheVisiblePart) {
     EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x + slider->frame.width / 4), 2.5);
     EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x - 50), 0);
     EXPECT_DOUBLE_EQ(Renderer::sliderValueAt(*slider, slider->frame.x + slider->frame.width + 50), 10);
+}
+
+TEST(Picture, OfNoAreaOrBeyondAnyScreenIsRefusedWithAnError) {
+    const ui::Node view = ui::text("Gain");
+    for (const ui::render::Size size : {ui::render::Size{0, 20}, ui::render::Size{1e9, 20},
+                                        ui::render::Size{std::numeric_limits<double>::quiet_NaN(), 20}}) {
+        EXPECT_THROW(renderer().writePng(view, size, ui::render::Appearance::dark, "/dev/null"),
+                     std::runtime_error)
+            << size.width;
+    }
+}
+
+TEST(Picture, OfSizesThatAreNoLengthsIsStillDrawn) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const ui::Node view = ui::hStack(
+        Alignment::center, -5,
+        {bar({.width = nan, .height = infinity}), bar({.width = -20}),
+         ui::text("Gain").padding(ui::Edges::all, -40), bar({.maxWidth = nan}).relativeWidth(nan, -1),
+         ui::lazyVGrid({ui::GridItem{.minimum = 50, .maximum = 10}}, nan, {ui::text("a"), ui::text("b")})});
+    EXPECT_NO_THROW(
+        renderer().writePng(view, ui::render::Size{120, 40}, ui::render::Appearance::light, "/dev/null"));
 }
 
 } // namespace

@@ -22,8 +22,12 @@ Surface load(const std::string& path) {
     return surface;
 }
 
-int width(const Surface& surface) { return cairo_image_surface_get_width(surface.get()); }
-int height(const Surface& surface) { return cairo_image_surface_get_height(surface.get()); }
+int width(const Surface& surface) {
+    return cairo_image_surface_get_width(surface.get());
+}
+int height(const Surface& surface) {
+    return cairo_image_surface_get_height(surface.get());
+}
 
 std::uint32_t pixel(const Surface& surface, int x, int y) {
     const unsigned char* row = cairo_image_surface_get_data(surface.get()) +
@@ -49,11 +53,13 @@ Comparison comparePngs(const std::string& actual, const std::string& golden, int
     if (!actualPicture) return {false, "cannot read " + actual};
     if (!goldenPicture) return {false, "no golden " + golden + " (actual picture: " + actual + ")"};
     if (width(actualPicture) != width(goldenPicture) || height(actualPicture) != height(goldenPicture)) {
-        return {false, "size " + std::to_string(width(actualPicture)) + "x" + std::to_string(height(actualPicture)) +
-                           " instead of " + std::to_string(width(goldenPicture)) + "x" +
+        return {false, "size " + std::to_string(width(actualPicture)) + "x" +
+                           std::to_string(height(actualPicture)) + " instead of " +
+                           std::to_string(width(goldenPicture)) + "x" +
                            std::to_string(height(goldenPicture)) + " (actual picture: " + actual + ")"};
     }
-    Surface difference{cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width(actualPicture), height(actualPicture))};
+    Surface difference{
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width(actualPicture), height(actualPicture))};
     auto* mark = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(difference.get()));
     const int markStride = cairo_image_surface_get_stride(difference.get()) / 4;
     long differing = 0;
@@ -67,8 +73,8 @@ Comparison comparePngs(const std::string& actual, const std::string& golden, int
     if (differing == 0) return {true, {}};
     cairo_surface_mark_dirty(difference.get());
     cairo_surface_write_to_png(difference.get(), differencePath.c_str());
-    return {false, std::to_string(differing) + " pixels differ from " + golden + " (actual picture: " + actual +
-                       ", differences in red: " + differencePath + ")"};
+    return {false, std::to_string(differing) + " pixels differ from " + golden +
+                       " (actual picture: " + actual + ", differences in red: " + differencePath + ")"};
 }
 
 } // namespace vantrel::render::test

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -42,18 +43,24 @@ void fixRendering(PangoContext* context) {
 
 PangoAlignment pangoAlignment(TextAlignment alignment) {
     switch (alignment) {
-    case TextAlignment::leading: return PANGO_ALIGN_LEFT;
-    case TextAlignment::center: return PANGO_ALIGN_CENTER;
-    case TextAlignment::trailing: return PANGO_ALIGN_RIGHT;
+    case TextAlignment::leading:
+        return PANGO_ALIGN_LEFT;
+    case TextAlignment::center:
+        return PANGO_ALIGN_CENTER;
+    case TextAlignment::trailing:
+        return PANGO_ALIGN_RIGHT;
     }
     return PANGO_ALIGN_LEFT;
 }
 
 PangoEllipsizeMode ellipsizeMode(TruncationMode mode) {
     switch (mode) {
-    case TruncationMode::head: return PANGO_ELLIPSIZE_START;
-    case TruncationMode::middle: return PANGO_ELLIPSIZE_MIDDLE;
-    case TruncationMode::tail: return PANGO_ELLIPSIZE_END;
+    case TruncationMode::head:
+        return PANGO_ELLIPSIZE_START;
+    case TruncationMode::middle:
+        return PANGO_ELLIPSIZE_MIDDLE;
+    case TruncationMode::tail:
+        return PANGO_ELLIPSIZE_END;
     }
     return PANGO_ELLIPSIZE_END;
 }
@@ -61,12 +68,26 @@ PangoEllipsizeMode ellipsizeMode(TruncationMode mode) {
 // The monospaced font has two weights: fontconfig gives medium its regular, semibold its bold.
 PangoWeight pangoWeight(Font::Weight weight) {
     switch (weight) {
-    case Font::Weight::regular: return PANGO_WEIGHT_NORMAL;
-    case Font::Weight::medium: return PANGO_WEIGHT_MEDIUM;
-    case Font::Weight::semibold: return PANGO_WEIGHT_SEMIBOLD;
-    case Font::Weight::bold: return PANGO_WEIGHT_BOLD;
+    case Font::Weight::regular:
+        return PANGO_WEIGHT_NORMAL;
+    case Font::Weight::medium:
+        return PANGO_WEIGHT_MEDIUM;
+    case Font::Weight::semibold:
+        return PANGO_WEIGHT_SEMIBOLD;
+    case Font::Weight::bold:
+        return PANGO_WEIGHT_BOLD;
     }
     return PANGO_WEIGHT_NORMAL;
+}
+
+// Pango limits the lines of each paragraph; a line limit holds for the whole text.
+std::string firstLines(const std::string& content, int limit) {
+    std::size_t end = 0;
+    for (int line = 0; line < std::max(1, limit); ++line) {
+        end = content.find('\n', line == 0 ? 0 : end + 1);
+        if (end == std::string::npos) return content;
+    }
+    return content.substr(0, end) + "\u2026";
 }
 
 } // namespace
@@ -95,8 +116,10 @@ FontSystem::~FontSystem() = default;
 double FontSystem::pointSize(const Font& font) {
     if (!font.textStyle) return font.size;
     switch (*font.textStyle) {
-    case Font::TextStyle::title2: return 17;
-    case Font::TextStyle::body: return 13;
+    case Font::TextStyle::title2:
+        return 17;
+    case Font::TextStyle::body:
+        return 13;
     }
     return 13;
 }
@@ -105,17 +128,22 @@ PangoLayoutPtr FontSystem::layout(const std::string& content, const Environment&
                                   std::optional<double> width) const {
     PangoLayoutPtr layout{pango_layout_new(handles->context)};
     PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(
-        description, environment.font.design == Font::Design::monospaced ? "DejaVu Sans Mono" : "Inter, DejaVu Sans");
+    pango_font_description_set_family(description, environment.font.design == Font::Design::monospaced
+                                                       ? "DejaVu Sans Mono"
+                                                       : "Inter, DejaVu Sans");
     pango_font_description_set_weight(description, pangoWeight(environment.font.weight));
     pango_font_description_set_absolute_size(description, pointSize(environment.font) * PANGO_SCALE);
     pango_layout_set_font_description(layout.get(), description);
     pango_font_description_free(description);
 
-    pango_layout_set_text(layout.get(), content.data(), static_cast<int>(content.size()));
+    const std::string shown = environment.lineLimit ? firstLines(content, *environment.lineLimit) : content;
+    pango_layout_set_text(layout.get(), shown.data(), static_cast<int>(shown.size()));
     pango_layout_set_alignment(layout.get(), pangoAlignment(environment.multilineTextAlignment));
-    if (width && std::isfinite(*width)) {
-        pango_layout_set_width(layout.get(), static_cast<int>(std::max(0.0, *width) * PANGO_SCALE));
+    // Pango cuts lines only at a width: a text's own width, when nothing narrower is asked for.
+    std::optional<double> wrapWidth = width && std::isfinite(*width) ? width : std::nullopt;
+    if (!wrapWidth && environment.lineLimit) wrapWidth = measure(layout.get()).width;
+    if (wrapWidth) {
+        pango_layout_set_width(layout.get(), static_cast<int>(std::max(0.0, *wrapWidth) * PANGO_SCALE));
         pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
         if (environment.lineLimit) {
             pango_layout_set_height(layout.get(), -std::max(1, *environment.lineLimit));

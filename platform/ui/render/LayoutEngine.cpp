@@ -5,17 +5,14 @@
 #include <limits>
 #include <numeric>
 
+#include "ControlMetrics.h"
+
 namespace platform::ui::render {
 
 namespace {
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double shapeIdealLength = 10;
-constexpr double sliderIdealTrack = 160;
-constexpr double sliderKnobRadius = 9;
-constexpr double sliderLabelSpacing = 8;
-constexpr double bezelVertical = 3;
-constexpr double bezelHorizontal = 8;
 
 EdgeInsets insetsOf(const Padding& padding) {
     EdgeInsets insets = padding.insets;
@@ -33,11 +30,17 @@ std::optional<double> shrunk(std::optional<double> length, double by) {
     return std::max(0.0, *length - by);
 }
 
-bool isFinite(std::optional<double> length) { return length && std::isfinite(*length); }
+bool isFinite(std::optional<double> length) {
+    return length && std::isfinite(*length);
+}
 
-const Node* firstChild(const Node& node) { return node.children.empty() ? nullptr : &node.children.front(); }
+const Node* firstChild(const Node& node) {
+    return node.children.empty() ? nullptr : &node.children.front();
+}
 
-double spacingOf(const Node& node) { return node.spacing.value_or(LayoutEngine::defaultSpacing); }
+double spacingOf(const Node& node) {
+    return node.spacing.value_or(LayoutEngine::defaultSpacing);
+}
 
 // Where a box of `size` goes inside `container`: alignments name one edge and centre the
 // other direction.
@@ -45,11 +48,20 @@ Point aligned(const Rect& container, Size size, Alignment alignment) {
     double x = container.x + std::round((container.width - size.width) / 2);
     double y = container.y + std::round((container.height - size.height) / 2);
     switch (alignment) {
-    case Alignment::leading: x = container.x; break;
-    case Alignment::trailing: x = container.x + container.width - size.width; break;
-    case Alignment::top: y = container.y; break;
-    case Alignment::bottom: y = container.y + container.height - size.height; break;
-    case Alignment::center: break;
+    case Alignment::leading:
+        x = container.x;
+        break;
+    case Alignment::trailing:
+        x = container.x + container.width - size.width;
+        break;
+    case Alignment::top:
+        y = container.y;
+        break;
+    case Alignment::bottom:
+        y = container.y + container.height - size.height;
+        break;
+    case Alignment::center:
+        break;
     }
     return {x, y};
 }
@@ -67,8 +79,12 @@ struct StackAxis {
 
     double along(Size size) const { return horizontal ? size.width : size.height; }
     double across(Size size) const { return horizontal ? size.height : size.width; }
-    std::optional<double> along(Proposal proposal) const { return horizontal ? proposal.width : proposal.height; }
-    std::optional<double> across(Proposal proposal) const { return horizontal ? proposal.height : proposal.width; }
+    std::optional<double> along(Proposal proposal) const {
+        return horizontal ? proposal.width : proposal.height;
+    }
+    std::optional<double> across(Proposal proposal) const {
+        return horizontal ? proposal.height : proposal.width;
+    }
     Proposal proposal(std::optional<double> alongLength, std::optional<double> acrossLength) const {
         return horizontal ? Proposal{alongLength, acrossLength} : Proposal{acrossLength, alongLength};
     }
@@ -131,11 +147,17 @@ LayoutEngine::Framing LayoutEngine::framing(const Node& node, Proposal proposal,
     return framing;
 }
 
-Size LayoutEngine::size(const Node& node, Proposal proposal, const Environment& environment, Axis parent) const {
-    return framing(node, proposal, environment.inside(node), parent).outer;
+Size LayoutEngine::size(const Node& node, Proposal proposal, const Environment& environment,
+                        Axis parent) const {
+    const SizeQuestion question{&node, proposal.width, proposal.height, parent};
+    if (const auto known = answers.find(question); known != answers.end()) return known->second;
+    const Size size = framing(node, proposal, environment.inside(node), parent).outer;
+    answers.emplace(question, size);
+    return size;
 }
 
-Size LayoutEngine::contentSize(const Node& node, Proposal proposal, const Environment& inner, Axis parent) const {
+Size LayoutEngine::contentSize(const Node& node, Proposal proposal, const Environment& inner,
+                               Axis parent) const {
     switch (node.kind) {
     case NodeKind::vStack:
     case NodeKind::hStack: {
@@ -157,7 +179,8 @@ Size LayoutEngine::contentSize(const Node& node, Proposal proposal, const Enviro
         }
         return largest;
     }
-    case NodeKind::text: return textSize(node, proposal, inner);
+    case NodeKind::text:
+        return textSize(node, proposal, inner);
     case NodeKind::image: {
         const double points = FontSystem::pointSize(inner.font);
         return {std::ceil(points * 1.25), std::ceil(points)};
@@ -178,29 +201,33 @@ Size LayoutEngine::contentSize(const Node& node, Proposal proposal, const Enviro
         const Node* label = firstChild(node);
         if (!label) return {};
         if (node.buttonStyle == ButtonStyle::plain) return size(*label, proposal, inner, Axis::none);
-        const Size size = this->size(
-            *label, {shrunk(proposal.width, 2 * bezelHorizontal), shrunk(proposal.height, 2 * bezelVertical)}, inner,
-            Axis::none);
-        return {size.width + 2 * bezelHorizontal, size.height + 2 * bezelVertical};
+        const Size size = this->size(*label,
+                                     {shrunk(proposal.width, 2 * BezelMetrics::horizontal),
+                                      shrunk(proposal.height, 2 * BezelMetrics::vertical)},
+                                     inner, Axis::none);
+        return {size.width + 2 * BezelMetrics::horizontal, size.height + 2 * BezelMetrics::vertical};
     }
     case NodeKind::scrollView: {
         const Node* content = firstChild(node);
-        const Size size = content ? this->size(*content, {proposal.width, std::nullopt}, inner, Axis::none) : Size{};
+        const Size size =
+            content ? this->size(*content, {proposal.width, std::nullopt}, inner, Axis::none) : Size{};
         return {proposal.width.value_or(size.width), proposal.height.value_or(size.height)};
     }
-    case NodeKind::lazyVGrid: return grid(node, proposal.width, inner).size;
+    case NodeKind::lazyVGrid:
+        return grid(node, proposal.width, inner).size;
     case NodeKind::slider: {
         const Rect track = sliderTrack(node, {0, 0, 0, 0}, inner);
         const double labels = -track.width; // the track of a slider with no width
-        const double height = std::max(2 * sliderKnobRadius + 4, track.height);
+        const double height = std::max(2 * SliderMetrics::knobRadius + 4, track.height);
         if (proposal.width) return {std::max(*proposal.width, labels), height};
-        return {labels + sliderIdealTrack, height};
+        return {labels + SliderMetrics::idealTrack, height};
     }
     }
     return {};
 }
 
-std::vector<Sized> LayoutEngine::stackSizes(const Node& stack, Proposal proposal, const Environment& inner) const {
+std::vector<Sized> LayoutEngine::stackSizes(const Node& stack, Proposal proposal,
+                                            const Environment& inner) const {
     const StackAxis axis{stack.kind == NodeKind::hStack};
     const std::optional<double> offered = axis.along(proposal);
     const std::optional<double> across = axis.across(proposal);
@@ -211,7 +238,8 @@ std::vector<Sized> LayoutEngine::stackSizes(const Node& stack, Proposal proposal
         sized[index] = {childProposal, size(stack.children[index], childProposal, inner, axis.axis())};
     };
     if (!isFinite(offered)) {
-        for (std::size_t index = 0; index < count; ++index) measure(index, offered);
+        for (std::size_t index = 0; index < count; ++index)
+            measure(index, offered);
         return sized;
     }
     // The least flexible child chooses first; each gets an even share of what is left.
@@ -236,18 +264,21 @@ std::vector<Sized> LayoutEngine::stackSizes(const Node& stack, Proposal proposal
     return sized;
 }
 
-LayoutEngine::Grid LayoutEngine::grid(const Node& node, std::optional<double> width, const Environment& inner) const {
+LayoutEngine::Grid LayoutEngine::grid(const Node& node, std::optional<double> width,
+                                      const Environment& inner) const {
     std::vector<GridItem> columns = node.columns;
     if (columns.empty()) columns.emplace_back();
     const std::size_t count = columns.size();
     double spacings = 0;
-    for (std::size_t column = 0; column + 1 < count; ++column) spacings += columns[column].spacing;
+    for (std::size_t column = 0; column + 1 < count; ++column)
+        spacings += columns[column].spacing;
 
     Grid grid;
     grid.columnWidth.assign(count, 0);
     if (isFinite(width)) {
         const double share = std::max(0.0, (*width - spacings) / static_cast<double>(count));
-        for (std::size_t column = 0; column < count; ++column) grid.columnWidth[column] = share;
+        for (std::size_t column = 0; column < count; ++column)
+            grid.columnWidth[column] = share;
     } else {
         for (std::size_t cell = 0; cell < node.children.size(); ++cell) {
             double& columnWidth = grid.columnWidth[cell % count];
@@ -256,11 +287,10 @@ LayoutEngine::Grid LayoutEngine::grid(const Node& node, std::optional<double> wi
     }
     for (std::size_t column = 0; column < count; ++column) {
         const GridItem& item = columns[column];
-        grid.columnWidth[column] = std::min(std::max(grid.columnWidth[column], item.minimum),
-                                            item.maximum.value_or(infinity));
+        grid.columnWidth[column] =
+            std::min(std::max(grid.columnWidth[column], item.minimum), item.maximum.value_or(infinity));
     }
-    const double columnsWidth =
-        std::accumulate(grid.columnWidth.begin(), grid.columnWidth.end(), spacings);
+    const double columnsWidth = std::accumulate(grid.columnWidth.begin(), grid.columnWidth.end(), spacings);
     grid.size.width = isFinite(width) ? std::max(*width, columnsWidth) : width.value_or(columnsWidth);
     double x = isFinite(width) ? std::round((grid.size.width - columnsWidth) / 2) : 0;
     for (std::size_t column = 0; column < count; ++column) {
@@ -277,7 +307,8 @@ LayoutEngine::Grid LayoutEngine::grid(const Node& node, std::optional<double> wi
             grid.rowY.push_back(y);
             grid.rowHeight.push_back(0);
         }
-        grid.cells.push_back(size(node.children[cell], {grid.columnWidth[column], std::nullopt}, inner, Axis::none));
+        grid.cells.push_back(
+            size(node.children[cell], {grid.columnWidth[column], std::nullopt}, inner, Axis::none));
         grid.rowHeight.back() = std::max(grid.rowHeight.back(), grid.cells.back().height);
     }
     grid.size.height = grid.rowHeight.empty() ? 0 : y + grid.rowHeight.back();
@@ -294,22 +325,22 @@ Size LayoutEngine::textSize(const Node& node, Proposal proposal, const Environme
 // The labels sit at the slider's ends, the track between them; `frame` of no width gives a
 // track of minus the labels' width.
 Rect LayoutEngine::sliderTrack(const Node& node, const Rect& frame, const Environment& inner) const {
-    double leading = sliderKnobRadius;
-    double trailing = sliderKnobRadius;
+    double leading = SliderMetrics::knobRadius;
+    double trailing = SliderMetrics::knobRadius;
     double labelHeight = 0;
     auto label = [&](const std::string& content, double& side) {
         if (content.empty()) return;
         const Size size = FontSystem::measure(fonts.layout(content, inner, std::nullopt).get());
-        side += size.width + sliderLabelSpacing;
+        side += size.width + SliderMetrics::labelSpacing;
         labelHeight = std::max(labelHeight, size.height);
     };
     if (node.slider) {
         label(node.slider->minimumValueLabel, leading);
         label(node.slider->maximumValueLabel, trailing);
     }
-    const double height = std::max(2 * sliderKnobRadius, labelHeight);
-    return {frame.x + leading, frame.y + std::round((frame.height - height) / 2), frame.width - leading - trailing,
-            height};
+    const double height = std::max(2 * SliderMetrics::knobRadius, labelHeight);
+    return {frame.x + leading, frame.y + std::round((frame.height - height) / 2),
+            frame.width - leading - trailing, height};
 }
 
 PlacedNode LayoutEngine::place(const Node& node, Proposal proposal, Point origin, const Rect& clip,
@@ -322,8 +353,8 @@ PlacedNode LayoutEngine::place(const Node& node, Proposal proposal, Point origin
     placed.node = &node;
     placed.clip = clip;
     if (node.modifiers.background) {
-        placed.background.push_back(place(*node.modifiers.background, {outer.width, outer.height}, origin, clip,
-                                          inner, Axis::none));
+        placed.background.push_back(
+            place(*node.modifiers.background, {outer.width, outer.height}, origin, clip, inner, Axis::none));
     }
     const Point padded = aligned(outer, framing.padded, node.modifiers.frame.alignment);
     const EdgeInsets& insets = framing.insets;
@@ -358,15 +389,15 @@ void LayoutEngine::placeContent(PlacedNode& placed, Proposal proposal, const Env
     }
     case NodeKind::zStack:
         for (const Node& child : node.children) {
-            add(child, proposal, aligned(frame, size(child, proposal, inner, Axis::none), node.alignment), placed.clip,
-                Axis::none);
+            add(child, proposal, aligned(frame, size(child, proposal, inner, Axis::none), node.alignment),
+                placed.clip, Axis::none);
         }
         break;
     case NodeKind::button:
         if (const Node* label = firstChild(node)) {
             const bool bordered = node.buttonStyle == ButtonStyle::borderedProminent;
-            const double dx = bordered ? bezelHorizontal : 0;
-            const double dy = bordered ? bezelVertical : 0;
+            const double dx = bordered ? BezelMetrics::horizontal : 0;
+            const double dy = bordered ? BezelMetrics::vertical : 0;
             add(*label, {shrunk(proposal.width, 2 * dx), shrunk(proposal.height, 2 * dy)},
                 {frame.x + dx, frame.y + dy}, placed.clip, Axis::none);
         }
@@ -385,21 +416,25 @@ void LayoutEngine::placeContent(PlacedNode& placed, Proposal proposal, const Env
         for (std::size_t cell = 0; cell < node.children.size(); ++cell) {
             const std::size_t column = cell % count;
             const std::size_t row = cell / count;
-            const Rect area{frame.x + grid.columnX[column], frame.y + grid.rowY[row], grid.columnWidth[column],
-                            grid.rowHeight[row]};
-            const Alignment alignment = node.columns.empty() ? Alignment::center : node.columns[column].alignment;
+            const Rect area{frame.x + grid.columnX[column], frame.y + grid.rowY[row],
+                            grid.columnWidth[column], grid.rowHeight[row]};
+            const Alignment alignment =
+                node.columns.empty() ? Alignment::center : node.columns[column].alignment;
             add(node.children[cell], {grid.columnWidth[column], std::nullopt},
                 aligned(area, grid.cells[cell], alignment), placed.clip, Axis::none);
         }
         break;
     }
-    case NodeKind::slider: placed.track = sliderTrack(node, frame, inner); break;
+    case NodeKind::slider:
+        placed.track = sliderTrack(node, frame, inner);
+        break;
     case NodeKind::text:
     case NodeKind::image:
     case NodeKind::circle:
     case NodeKind::roundedRectangle:
     case NodeKind::divider:
-    case NodeKind::spacer: break;
+    case NodeKind::spacer:
+        break;
     }
 }
 

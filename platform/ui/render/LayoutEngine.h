@@ -2,8 +2,13 @@
 // Sizes and places the nodes of a tree the way the declarative framework does: the parent
 // proposes a size (none: "your ideal size"; infinity: "as much as you like"), the child
 // chooses its size, the parent places the child.
+//
+// One engine lays out one tree once: it remembers each node's answer to each proposal, since
+// stacks ask their children several times.
 
+#include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "Environment.h"
@@ -52,6 +57,8 @@ private:
     Rect sliderTrack(const Node& node, const Rect& frame, const Environment& inner) const;
 
     const FontSystem& fonts;
+    using SizeQuestion = std::tuple<const Node*, std::optional<double>, std::optional<double>, Axis>;
+    mutable std::map<SizeQuestion, Size> answers;
 };
 
 } // namespace platform::ui::render

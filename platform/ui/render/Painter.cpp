@@ -5,6 +5,7 @@
 
 #include <pango/pangocairo.h>
 
+#include "ControlMetrics.h"
 #include "Paths.h"
 #include "Symbols.h"
 
@@ -12,16 +13,18 @@ namespace platform::ui::render {
 
 namespace {
 
-constexpr double bezelRadius = 6;
-constexpr double sliderTrackThickness = 4;
 constexpr double scrollIndicatorWidth = 5;
 
 std::pair<double, double> unitPoint(UnitPoint point, const Rect& frame) {
     switch (point) {
-    case UnitPoint::leading: return {frame.x, frame.y + frame.height / 2};
-    case UnitPoint::trailing: return {frame.x + frame.width, frame.y + frame.height / 2};
-    case UnitPoint::top: return {frame.x + frame.width / 2, frame.y};
-    case UnitPoint::bottom: return {frame.x + frame.width / 2, frame.y + frame.height};
+    case UnitPoint::leading:
+        return {frame.x, frame.y + frame.height / 2};
+    case UnitPoint::trailing:
+        return {frame.x + frame.width, frame.y + frame.height / 2};
+    case UnitPoint::top:
+        return {frame.x + frame.width / 2, frame.y};
+    case UnitPoint::bottom:
+        return {frame.x + frame.width / 2, frame.y + frame.height};
     }
     return {frame.x, frame.y};
 }
@@ -38,7 +41,8 @@ void Painter::paint(const PlacedNode& placed, const Environment& environment) co
     cairo_rectangle(cairo, placed.clip.x, placed.clip.y, placed.clip.width, placed.clip.height);
     cairo_clip(cairo);
     if (opacity < 1) cairo_push_group(cairo);
-    for (const PlacedNode& background : placed.background) paint(background, inner);
+    for (const PlacedNode& background : placed.background)
+        paint(background, inner);
     paintContent(placed, inner);
     if (opacity < 1) {
         cairo_pop_group_to_source(cairo);
@@ -51,8 +55,12 @@ void Painter::paintContent(const PlacedNode& placed, const Environment& inner) c
     const Node& node = *placed.node;
     const Rect& frame = placed.frame;
     switch (node.kind) {
-    case NodeKind::text: paintText(placed, inner); break;
-    case NodeKind::image: drawSymbol(cairo, node.text, frame, foreground(inner)); break;
+    case NodeKind::text:
+        paintText(placed, inner);
+        break;
+    case NodeKind::image:
+        drawSymbol(cairo, node.text, frame, foreground(inner));
+        break;
     case NodeKind::circle:
         cairo_arc(cairo, frame.x + frame.width / 2, frame.y + frame.height / 2,
                   std::min(frame.width, frame.height) / 2, 0, 2 * M_PI);
@@ -72,23 +80,30 @@ void Painter::paintContent(const PlacedNode& placed, const Environment& inner) c
     case NodeKind::button: {
         Environment label = inner;
         if (node.buttonStyle == ButtonStyle::borderedProminent) {
-            roundedRectanglePath(cairo, frame, bezelRadius);
+            roundedRectanglePath(cairo, frame, BezelMetrics::cornerRadius);
             setSource(Palette::resolve(Color::accent(), appearance));
             cairo_fill(cairo);
             if (!label.foreground) label.foreground = Color::white();
         }
-        for (const PlacedNode& child : placed.children) paint(child, label);
+        for (const PlacedNode& child : placed.children)
+            paint(child, label);
         return;
     }
-    case NodeKind::slider: paintSlider(placed, inner); break;
-    case NodeKind::scrollView: paintScrollIndicator(placed); break;
+    case NodeKind::slider:
+        paintSlider(placed, inner);
+        break;
+    case NodeKind::scrollView:
+        paintScrollIndicator(placed);
+        break;
     case NodeKind::vStack:
     case NodeKind::hStack:
     case NodeKind::zStack:
     case NodeKind::spacer:
-    case NodeKind::lazyVGrid: break;
+    case NodeKind::lazyVGrid:
+        break;
     }
-    for (const PlacedNode& child : placed.children) paint(child, inner);
+    for (const PlacedNode& child : placed.children)
+        paint(child, inner);
 }
 
 void Painter::paintText(const PlacedNode& placed, const Environment& inner) const {
@@ -106,17 +121,18 @@ void Painter::paintSlider(const PlacedNode& placed, const Environment& inner) co
     const double centreY = track.y + track.height / 2;
     const double span = setup->maximum - setup->minimum;
     const double value = setup->value.get ? setup->value.get() : setup->minimum;
-    const double fraction = span > 0 && std::isfinite(value) ? std::clamp((value - setup->minimum) / span, 0.0, 1.0) : 0;
+    const double fraction =
+        span > 0 && std::isfinite(value) ? std::clamp((value - setup->minimum) / span, 0.0, 1.0) : 0;
     const double knobX = track.x + fraction * track.width;
-    const double radius = track.height / 2;
-    const double knobRadius = std::min(radius, 9.0);
+    const double knobRadius = SliderMetrics::knobRadius;
 
-    const Rect line{track.x - knobRadius, centreY - sliderTrackThickness / 2, track.width + 2 * knobRadius,
-                    sliderTrackThickness};
-    roundedRectanglePath(cairo, line, sliderTrackThickness / 2);
+    const Rect line{track.x - knobRadius, centreY - SliderMetrics::trackThickness / 2,
+                    track.width + 2 * knobRadius, SliderMetrics::trackThickness};
+    roundedRectanglePath(cairo, line, SliderMetrics::trackThickness / 2);
     setSource(Palette::sliderTrack(appearance));
     cairo_fill(cairo);
-    roundedRectanglePath(cairo, {line.x, line.y, knobX - line.x, line.height}, sliderTrackThickness / 2);
+    roundedRectanglePath(cairo, {line.x, line.y, knobX - line.x, line.height},
+                         SliderMetrics::trackThickness / 2);
     setSource(Palette::resolve(Color::accent(), appearance));
     cairo_fill(cairo);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include <cairo.h>
 
@@ -22,7 +23,8 @@ const PlacedNode* controlIn(const PlacedNode& placed, Point point) {
         if (const PlacedNode* found = controlIn(*child, point)) return found;
     }
     const Node& node = *placed.node;
-    const bool enabled = (node.kind == NodeKind::button && node.action) || (node.kind == NodeKind::slider && node.slider);
+    const bool enabled =
+        (node.kind == NodeKind::button && node.action) || (node.kind == NodeKind::slider && node.slider);
     return enabled && placed.frame.contains(point) ? &placed : nullptr;
 }
 
@@ -42,10 +44,11 @@ LaidOutTree Renderer::layout(const Node& root, Size size) const {
     const LayoutEngine engine(*fonts);
     const Proposal proposal{size.width, size.height};
     const Size chosen = engine.size(root, proposal, Environment{}, Axis::none);
-    const Point origin{std::round((size.width - chosen.width) / 2), std::round((size.height - chosen.height) / 2)};
+    const Point origin{std::round((size.width - chosen.width) / 2),
+                       std::round((size.height - chosen.height) / 2)};
     const Rect window{0, 0, size.width, size.height};
-    return {engine.place(root, proposal, {std::max(0.0, origin.x), std::max(0.0, origin.y)}, window, Environment{},
-                         Axis::none),
+    return {engine.place(root, proposal, {std::max(0.0, origin.x), std::max(0.0, origin.y)}, window,
+                         Environment{}, Axis::none),
             size};
 }
 
@@ -68,16 +71,24 @@ std::optional<Control> Renderer::controlAt(const LaidOutTree& tree, Point point)
 double Renderer::sliderValueAt(const Control& slider, double x) {
     const SliderSetup* setup = slider.node->slider.get();
     if (!setup) return 0;
-    const double fraction = slider.frame.width > 0 ? std::clamp((x - slider.frame.x) / slider.frame.width, 0.0, 1.0) : 0;
+    const double fraction =
+        slider.frame.width > 0 ? std::clamp((x - slider.frame.x) / slider.frame.width, 0.0, 1.0) : 0;
     return setup->minimum + fraction * (setup->maximum - setup->minimum);
 }
 
 void Renderer::writePng(const Node& root, std::optional<Size> size, Appearance appearance,
                         const std::string& path) const {
     const Size pictureSize = size.value_or(idealSize(root));
-    const int width = static_cast<int>(std::ceil(pictureSize.width));
-    const int height = static_cast<int>(std::ceil(pictureSize.height));
-    if (width <= 0 || height <= 0) throw std::runtime_error("a picture of " + path + " would be empty");
+    constexpr double largestSide = 16384;
+    auto side = [&](double length) {
+        if (!(length >= 1 && length <= largestSide)) {
+            throw std::runtime_error("cannot draw " + path + ": a side of " + std::to_string(length) +
+                                     " points is not between 1 and 16384");
+        }
+        return static_cast<int>(std::ceil(length));
+    };
+    const int width = side(pictureSize.width);
+    const int height = side(pictureSize.height);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     cairo_t* cairo = cairo_create(surface);
     draw(layout(root, {static_cast<double>(width), static_cast<double>(height)}), cairo, appearance);

@@ -35,7 +35,8 @@ void pianoKeys(cairo_t* cairo, const Rect& frame) {
         cairo_line_to(cairo, x, body.y + body.height);
         cairo_stroke(cairo);
         if (black) {
-            roundedRectanglePath(cairo, {x - blackWidth / 2, body.y, blackWidth, blackHeight}, blackWidth * 0.2);
+            roundedRectanglePath(cairo, {x - blackWidth / 2, body.y, blackWidth, blackHeight},
+                                 blackWidth * 0.2);
             cairo_fill(cairo);
         }
     }
@@ -90,7 +91,8 @@ void unknownSymbol(cairo_t* cairo, const Rect& frame) {
     const double stroke = std::max(1.0, side * 0.06);
     cairo_set_line_width(cairo, stroke);
     roundedRectanglePath(
-        cairo, {frame.x + (frame.width - side) / 2 + stroke / 2, frame.y + stroke / 2, side - stroke, side - stroke},
+        cairo,
+        {frame.x + (frame.width - side) / 2 + stroke / 2, frame.y + stroke / 2, side - stroke, side - stroke},
         side * 0.2);
     cairo_stroke(cairo);
 }

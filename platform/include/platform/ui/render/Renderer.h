@@ -46,7 +46,7 @@ struct Rect {
 };
 
 // One node in its place, in the coordinates of the whole tree: `frame` is where its content is
-// drawn (inside its padding), `clip` the part of the tree that shows it (scroll areas cut their
+// drawn (inside its padding), `clip` the area of the tree that shows it (scroll areas cut their
 // content), `track` a slider's span, where the centre of its knob travels.
 struct PlacedNode {
     const Node* node = nullptr;
@@ -72,7 +72,7 @@ class FontSystem;
 
 class Renderer {
 public:
-    Renderer();  // loads the project's fonts; throws std::runtime_error when none can be loaded
+    Renderer(); // loads the project's fonts; throws std::runtime_error when none can be loaded
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
