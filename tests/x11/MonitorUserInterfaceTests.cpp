@@ -46,8 +46,8 @@ TEST_P(MonitorUserInterface, isNotMadeAndSaysWhy) {
     if (GetParam().offerInstance) features.push_back(&instance);
     features.push_back(nullptr);
     LV2UI_Widget widget = nullptr;
-    LV2UI_Handle ui = descriptor->instantiate(descriptor, descriptor->URI, monitorBundle.c_str(), nullptr, nullptr,
-                                              &widget, features.data());
+    LV2UI_Handle ui = descriptor->instantiate(descriptor, descriptor->URI, monitorBundle.c_str(), nullptr,
+                                              nullptr, &widget, features.data());
 
     EXPECT_EQ(ui, nullptr);
     EXPECT_EQ(widget, nullptr);
@@ -55,12 +55,12 @@ TEST_P(MonitorUserInterface, isNotMadeAndSaysWhy) {
     if (ui != nullptr) descriptor->cleanup(ui);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lacks, MonitorUserInterface,
-    ::testing::Values(Lack{"noParentWindow", false, true, true, "parent window"},
-                      Lack{"noInstanceAccess", true, false, true, "access to the plug-in instance"},
-                      Lack{"noDisplay", true, true, false, "X display"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Lacks, MonitorUserInterface,
+                         ::testing::Values(Lack{"noParentWindow", false, true, true, "parent window"},
+                                           Lack{"noInstanceAccess", true, false, true,
+                                                "access to the plug-in instance"},
+                                           Lack{"noDisplay", true, true, false, "X display"}),
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace vantrel::lv2::testing

@@ -14,8 +14,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string actual = argv[1];
-    const auto comparison = vantrel::render::test::comparePngs(actual, argv[2], vantrel::render::test::goldenTolerance,
-                                                               actual + ".diff.png");
+    const auto comparison = vantrel::render::test::comparePngs(
+        actual, argv[2], vantrel::render::test::goldenTolerance, actual + ".diff.png");
     if (comparison.same) return 0;
     std::cerr << comparison.message << '\n';
     return 1;

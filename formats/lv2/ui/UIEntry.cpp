@@ -34,6 +34,7 @@ const void* extensionData(const char* uri) {
 } // namespace
 
 LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index) {
-    static const LV2UI_Descriptor descriptor{VANTREL_LV2_URI "#ui", instantiate, cleanup, portEvent, extensionData};
+    static const LV2UI_Descriptor descriptor{VANTREL_LV2_URI "#ui", instantiate, cleanup, portEvent,
+                                             extensionData};
     return index == 0 ? &descriptor : nullptr;
 }

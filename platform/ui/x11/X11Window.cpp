@@ -15,8 +15,8 @@ namespace platform::ui::x11 {
 
 namespace {
 
-constexpr long eventMask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
-                           Button1MotionMask;
+constexpr long eventMask =
+    ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask | Button1MotionMask;
 
 // A top-level window keeps the size its content is laid out for.
 void fixSize(Display* display, ::Window window, render::Size size) {
@@ -36,7 +36,8 @@ render::Point pointOf(int x, int y) {
 } // namespace
 
 X11Window::X11Window(const render::Renderer& renderer, const Options& options, std::function<Node()> content)
-    : renderer_(renderer), appearance_(options.appearance), content_(std::move(content)), size_(options.size) {
+    : renderer_(renderer), appearance_(options.appearance), content_(std::move(content)),
+      size_(options.size) {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) throw std::runtime_error("cannot open the X display (is DISPLAY set?)");
     const int screen = DefaultScreen(display_);
@@ -52,8 +53,8 @@ X11Window::X11Window(const render::Renderer& renderer, const Options& options, s
         Atom protocols[] = {static_cast<Atom>(deleteAtom_)};
         XSetWMProtocols(display_, window_, protocols, 1);
     }
-    surface_ = cairo_xlib_surface_create(display_, window_, DefaultVisual(display_, screen), static_cast<int>(width),
-                                         static_cast<int>(height));
+    surface_ = cairo_xlib_surface_create(display_, window_, DefaultVisual(display_, screen),
+                                         static_cast<int>(width), static_cast<int>(height));
     XMapWindow(display_, window_);
     XFlush(display_);
 }
@@ -102,7 +103,8 @@ void X11Window::handleEvents() {
         case ConfigureNotify:
             if (event.xconfigure.width != static_cast<int>(size_.width) ||
                 event.xconfigure.height != static_cast<int>(size_.height)) {
-                size_ = {static_cast<double>(event.xconfigure.width), static_cast<double>(event.xconfigure.height)};
+                size_ = {static_cast<double>(event.xconfigure.width),
+                         static_cast<double>(event.xconfigure.height)};
                 cairo_xlib_surface_set_size(surface_, event.xconfigure.width, event.xconfigure.height);
                 exposed = true;
             }
