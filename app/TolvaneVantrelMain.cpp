@@ -1,8 +1,11 @@
 #include "app/TolvaneVantrelMain.h"
 
+#include <stdexcept>
+
 #include <nlohmann/json.hpp>
 
 #include "app/TolvaneVantrelApp.h"
+#include "app/TolvaneVantrelWindow.h"
 #include "platform/ui/TextRendering.h"
 
 namespace vantrel {
@@ -15,11 +18,10 @@ std::string quoted(const std::string& text) {
 
 constexpr const char* usage =
     "Usage: TolvaneVantrel [--help]\n"
-    "Shows the window of the Tolvane Vantrel container application. Until a graphical renderer\n"
-    "exists, the window is printed as the text rendering of its view tree, and the program exits.\n";
+    "Shows the window of the Tolvane Vantrel container application until it is closed. With no\n"
+    "X display (DISPLAY) the window is printed as the text rendering of its view tree instead.\n";
 
-void printWindow(std::ostream& out) {
-    const TolvaneVantrelApp app;
+void printWindow(const TolvaneVantrelApp& app, std::ostream& out) {
     const platform::ui::WindowGroup group = app.body();
     out << "window " << quoted(group.title.value_or(TolvaneVantrelApp::name)) << '\n';
     for (const std::string& line : platform::ui::renderLines(group.content()->body()))
@@ -28,7 +30,8 @@ void printWindow(std::ostream& out) {
 
 } // namespace
 
-int runTolvaneVantrel(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int runTolvaneVantrel(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                      const char* display) {
     for (const std::string& argument : arguments) {
         if (argument == "--help" || argument == "-h") {
             out << usage;
@@ -37,7 +40,18 @@ int runTolvaneVantrel(const std::vector<std::string>& arguments, std::ostream& o
         err << "TolvaneVantrel: unknown argument " << quoted(argument) << '\n' << usage;
         return 2;
     }
-    printWindow(out);
+    const TolvaneVantrelApp app;
+    if (display == nullptr || *display == '\0') {
+        err << "TolvaneVantrel: no display (DISPLAY is not set); the window follows as text\n";
+    } else {
+        try {
+            showTolvaneVantrelWindow(app);
+            return 0;
+        } catch (const std::runtime_error& problem) {
+            err << "TolvaneVantrel: " << problem.what() << "; the window follows as text\n";
+        }
+    }
+    printWindow(app, out);
     return 0;
 }
 

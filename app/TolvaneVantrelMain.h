@@ -1,7 +1,7 @@
 #pragma once
-// The program of the container application. Until a graphical renderer exists it prints its
-// window, a line with the window's title and then the text rendering of the window's content,
-// and returns.
+// The program of the container application: it shows its window until the window is closed.
+// Where no window can be opened it says so on one line of standard error and prints the window
+// instead: a line with the window's title, then the text rendering of the window's content.
 
 #include <ostream>
 #include <string>
@@ -9,8 +9,9 @@
 
 namespace vantrel {
 
-// `arguments` without the program name. Returns the exit status: 0, or 2 for an unknown
-// argument (reported on `err`). [main]
-int runTolvaneVantrel(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// `arguments` without the program name; `display` the X display's name (DISPLAY), null or empty
+// for none. Returns the exit status: 0, or 2 for an unknown argument (reported on `err`). [main]
+int runTolvaneVantrel(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                      const char* display);
 
 } // namespace vantrel

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -6,5 +7,5 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return vantrel::runTolvaneVantrel(arguments, std::cout, std::cerr);
+    return vantrel::runTolvaneVantrel(arguments, std::cout, std::cerr, std::getenv("DISPLAY"));
 }

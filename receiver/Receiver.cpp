@@ -20,12 +20,15 @@ Receiver::~Receiver() {
     if (client_ != 0) platform::MIDIClientDispose(client_);
 }
 
-bool Receiver::up(const std::string& name) {
+bool Receiver::up(const std::string& name, PacketObserver observer) {
     if (client_ == 0 || destination_.load() != 0) return false;
     platform::MIDIEndpointRef endpoint = 0;
     const auto status = platform::MIDIDestinationCreateWithBlock(
         client_, name, &endpoint,
-        [state = state_](const platform::MIDIPacketList* packets, void*) { state->receive(packets); });
+        [state = state_, observer = std::move(observer)](const platform::MIDIPacketList* packets, void*) {
+            state->receive(packets);
+            if (observer) observer(packets);
+        });
     if (status != platform::noErr) return false;
     platform::MIDIObjectSetIntegerProperty(endpoint, platform::kMIDIPropertyUniqueID, protocol::KVRT);
     destination_.store(endpoint);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,9 +29,13 @@ public:
     Receiver(const Receiver&) = delete;
     Receiver& operator=(const Receiver&) = delete;
 
+    // Each packet list that reaches the destination, after the receiver took it. [MIDI service's
+    // thread; in-process, also a sender's render thread]
+    using PacketObserver = std::function<void(const platform::MIDIPacketList*)>;
+
     // Creates the destination named `name` with unique ID KVRT; false when it is up already or
     // the MIDI service refuses. [main]
-    bool up(const std::string& name = "receiver");
+    bool up(const std::string& name = "receiver", PacketObserver observer = {});
     void down(); // [main] Disposes of the destination.
     platform::MIDIEndpointRef destination() const { return destination_.load(); }
 

@@ -37,6 +37,7 @@ struct Options {
     std::string articulationsPath;
     double seconds = 0;
     bool plain = false;
+    bool messages = false;
 };
 
 struct Articulations {
@@ -88,6 +89,21 @@ Articulations readArticulations(const std::string& path) {
     return articulations;
 }
 
+// "message F0 7E 01 05 40 3F F7": the bytes of every packet of the list, on one line.
+void printMessage(const platform::MIDIPacketList* packets) {
+    std::string line = "message";
+    const platform::MIDIPacket* packet = packets->packet;
+    for (std::uint32_t index = 0; index < packets->numPackets; ++index, packet = platform::MIDIPacketNext(packet)) {
+        for (std::uint16_t byte = 0; byte < packet->length; ++byte) {
+            char digits[4];
+            std::snprintf(digits, sizeof digits, " %02X", packet->data[byte]);
+            line += digits;
+        }
+    }
+    std::puts(line.c_str());
+    std::fflush(stdout);
+}
+
 // The next instance that asked to be connected and is not.
 std::optional<std::uint32_t> nextConnectRequest(const std::vector<MonitorReport>& monitors) {
     for (const MonitorReport& monitor : monitors) {
@@ -115,7 +131,7 @@ int run(const Options& options) {
         return usageStatus;
     }
     Receiver receiver(*support);
-    if (!receiver.up("receiver")) {
+    if (!receiver.up("receiver", options.messages ? Receiver::PacketObserver(printMessage) : nullptr)) {
         std::fputs("vantrel-receiver: cannot create the destination\n", stderr);
         return 1;
     }
@@ -187,6 +203,7 @@ int main(int argc, char** argv) {
                    "JSON file posted as the articulation list: {\"names\": [...], \"notes\": [...]}");
     app.add_option("--seconds", options.seconds, "stop after this many seconds (default: until q or a signal)")
         ->check(CLI::PositiveNumber);
+    app.add_flag("--messages", options.messages, "print every message as it arrives, in hexadecimal");
     app.add_flag("--plain", options.plain, "print the table as plain lines once a second, even on a terminal");
     try {
         app.parse(argc, argv);

@@ -4,14 +4,26 @@
 
 namespace vantrel::lv2 {
 
+namespace {
+
+platform::LiveTransports hostTransports() {
+    platform::LiveTransports transports;
+    transports.jack = true;
+    transports.dbus = true;
+    transports.jackClientName = "vantrel-lv2";
+    return transports;
+}
+
+} // namespace
+
+HostProcess::HostProcess() : platform_(hostTransports()) {}
+
 std::shared_ptr<HostProcess> HostProcess::acquire() {
     static std::mutex mutex;
     static std::weak_ptr<HostProcess> current;
     const std::lock_guard lock(mutex);
     auto process = current.lock();
     if (!process) {
-        // The in-process services: with no receiver in this process the plug-ins find no
-        // destination, pass everything through and report nothing.
         process.reset(new HostProcess());
         current = process;
     }

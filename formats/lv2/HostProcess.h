@@ -4,7 +4,9 @@
 // the last one to go ends them, so a host that unloads every plug-in is left with none of our
 // threads running.
 //
-// This is the one place that chooses the platform's backends inside a host process.
+// This is the one place that chooses the platform's backends inside a host process: MIDI over
+// JACK and notifications over the session bus, so that the plug-ins reach vantrel-receiver. With
+// no JACK server or no bus they find no receiver, pass everything through and report nothing.
 
 #include <filesystem>
 #include <memory>
@@ -28,7 +30,7 @@ public:
     host::ComponentRegistry& registry() { return registry_; }
 
 private:
-    HostProcess() = default;
+    HostProcess();
 
     platform::LivePlatform platform_;
     std::mutex mutex_; // guards registry_'s registrations

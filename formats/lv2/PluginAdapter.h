@@ -53,6 +53,9 @@ public:
     LV2_State_Status save(LV2_State_Store_Function store, LV2_State_Handle handle); // [host]
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle); // [host]
 
+    // The plug-in as the host holds it, for its user interface. [host]
+    host::HostedInstance& hostedInstance() { return *instance_; }
+
 private:
     PluginAdapter(const LV2_Feature* const* features, PortLayout layout);
     platform::AUAudioUnitStatus pullInput(platform::AUAudioFrameCount frames, platform::AudioBufferList* into) noexcept;

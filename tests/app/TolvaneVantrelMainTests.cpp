@@ -19,7 +19,7 @@ struct ProgramRun {
 ProgramRun run(const std::vector<std::string>& arguments) {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = vantrel::runTolvaneVantrel(arguments, out, err);
+    const int status = vantrel::runTolvaneVantrel(arguments, out, err, nullptr);
     return {status, out.str(), err.str()};
 }
 
@@ -27,10 +27,10 @@ const std::string title = "Tolvane Vantrel";
 const std::string hint =
     "Das MIDI FX Plugin ist installiert.\nFüge es in Logic Pro als MIDI FX auf einem Track hinzu.";
 
-TEST(TolvaneVantrelProgram, PrintsItsWindowAsText) {
+TEST(TolvaneVantrelProgram, WithoutADisplaySaysSoAndPrintsItsWindowAsText) {
     const ProgramRun result = run({});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, "TolvaneVantrel: no display (DISPLAY is not set); the window follows as text\n");
     EXPECT_EQ(
         result.out,
         "window \"TolvaneVantrel\"\n"

@@ -26,8 +26,6 @@ namespace ui = platform::ui;
 using ui::render::Appearance;
 using vantrel::test::ms;
 
-constexpr int tolerance = 8; // of 255 per channel: antialiasing may differ a little between builds
-
 const ui::render::Renderer& renderer() {
     static const ui::render::Renderer shared;
     return shared;
@@ -128,7 +126,7 @@ TEST_P(Golden, PictureMatches) {
     const std::string output = std::string(VANTREL_PICTURE_OUTPUT_DIRECTORY) + "/" + face.name;
     renderer().writePng(tree, std::nullopt, face.appearance, output + ".actual.png");
     const Comparison comparison =
-        comparePngs(output + ".actual.png", golden, tolerance, output + ".diff.png");
+        comparePngs(output + ".actual.png", golden, goldenTolerance, output + ".diff.png");
     EXPECT_TRUE(comparison.same) << comparison.message;
 }
 

@@ -6,6 +6,9 @@
 
 namespace vantrel::render::test {
 
+// Of 255 per channel: antialiasing may differ a little between builds.
+constexpr int goldenTolerance = 8;
+
 struct Comparison {
     bool same = false;
     std::string message; // why not, and where the actual picture and the difference map are

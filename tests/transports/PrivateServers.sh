@@ -11,8 +11,9 @@ stop() {
     kill -KILL "$1" 2>/dev/null || true
     wait "$1" 2>/dev/null || true
 }
+# Last started, first stopped: clients go before the servers they use.
 stop_all() {
-    for pid in "${pids[@]}"; do stop "$pid"; done
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop "${pids[i]}"; done
     rm -rf "$work"
 }
 trap stop_all EXIT

@@ -76,6 +76,7 @@ void JackMIDIService::noteSetupChange(void* self) {
 }
 
 void JackMIDIService::stop() {
+    deliverQueued();
     stopping_.store(true);
     keeperWake_.release();
     readerWake_.release();
@@ -421,6 +422,20 @@ OSStatus JackMIDIService::createDestination(MIDIClientRef client, const std::str
     }
     postNotification(kMIDIMsgSetupChanged);
     return noErr;
+}
+
+// A host that runs faster than real time (an offline render) may end the process right after its
+// last send: what is queued still goes out, as long as the server takes it within a moment.
+void JackMIDIService::deliverQueued() const {
+    const auto deadline = std::chrono::steady_clock::now() + 500ms;
+    const auto queued = [this] {
+        for (std::size_t index = 0; index < slotsInUse_.load(); ++index) {
+            if (const Queue* queue = (*slots_)[index].queue.load(); queue && queue->size_approx() > 0) return true;
+        }
+        return false;
+    };
+    while (client_.load() != nullptr && !stopping_.load() && queued() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
 }
 
 void JackMIDIService::waitForTwoCycles() const {

@@ -39,7 +39,8 @@ public:
     // server runs yet, as soon as one does. [main]
     JackMIDIService(Executor& executor, std::string clientName);
     ~JackMIDIService() override;
-    // Ends the service's threads: no setup change is delivered after it. [main]
+    // Delivers what is queued (waiting half a second at most), then ends the service's threads:
+    // no setup change is delivered after it. [main]
     void stop();
 
     OSStatus disposeClient(MIDIClientRef client) override;
@@ -91,6 +92,7 @@ private:
     int routeFor(MIDIEndpointRef destination) const noexcept;
     OutputSlot* slotFor(MIDIPortRef port) noexcept;
     OwnDestination* ownDestination(MIDIEndpointRef endpoint) const; // under mutex_
+    void deliverQueued() const;
     void waitForTwoCycles() const;
 
     std::string clientName_;

@@ -1,0 +1,46 @@
+# Sourced by the real-host runs: a private JACK server and session bus (PrivateServers.sh), seen by
+# this run only, vantrel-receiver on them, and bounded waits.
+#
+# JACK keeps its servers' registry and sockets in /dev/shm, shared by every run on the machine:
+# the run goes on in a mount namespace of its own with a /dev/shm of its own, where it may use
+# the one server name without meeting another run's server.
+if [ -z "${VANTREL_PRIVATE_SHM:-}" ] && unshare --user --map-root-user --mount true 2>/dev/null; then
+    exec env VANTREL_PRIVATE_SHM=1 unshare --user --map-root-user --mount \
+        sh -c 'mount -t tmpfs vantrel-shm /dev/shm && exec "$0" "$@"' "$0" "$@"
+fi
+source "$(dirname "${BASH_SOURCE[0]}")/../transports/PrivateServers.sh"
+export XDG_DATA_HOME="$work/data"
+# The hosts go before the servers they run on: jalv, for one, crashes when it closes its JACK
+# client after the server went.
+stop_all() {
+    local index
+    for ((index = ${#pids[@]} - 1; index >= 0; index--)); do stop "${pids[index]}"; done
+    rm -rf "$work"
+}
+
+# Both servers up, and vantrel-receiver on them printing every message it gets to receiver.out.
+#   start_servers_and_receiver RECEIVER [OPTION...]
+start_servers_and_receiver() {
+    local receiver=$1
+    shift
+    start_jack
+    start_bus
+    wait_for_servers 10
+    "$receiver" --plain --messages "$@" >"$work/receiver.out" 2>&1 &
+    pids+=($!)
+    wait_until 10 "the receiver's port" has_port vantrel-receiver:receiver
+}
+has_port() { jack_lsp | grep -qx "$1"; }
+# The messages the receiver got, one a line, without the "message " before them.
+received() { sed -n 's/^message //p' "$work/receiver.out"; }
+# Runs the command until it succeeds; fails the run after `seconds`.
+#   wait_until SECONDS WHAT COMMAND [ARGUMENT...]
+wait_until() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || fail "no $what within $seconds s"
+        sleep 0.1
+    done
+}
