@@ -1,6 +1,7 @@
 // What the scenarios do not reach of the simulated platform: timers resumed twice or cancelled in
 // their handler, sync onto the current queue, observers that change the observer list while a
-// notification is on its way, the live application-support folder, and nested platforms.
+// notification is on its way, file dates finer than a second, the live application-support folder,
+// and nested platforms.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -101,6 +102,14 @@ TEST_F(SimulatedPlatformTest,
     center.removeObserver(0);
     sim.runDue();
     EXPECT_EQ(lines, (Lines{"stays:x:none", "pong:pong:none"}));
+}
+
+// The mapping file's writer dates successive versions a nanosecond apart when it must.
+TEST_F(SimulatedPlatformTest, AFileKeepsItsDateToTheNanosecond) {
+    const fs::path file = *sim.applicationSupportDirectory() / "dated";
+    const FileTime date = FileTime::clock::now() + std::chrono::nanoseconds(123456789);
+    ASSERT_TRUE(writeFile(file, "x", date));
+    EXPECT_EQ(modificationDate(file), date);
 }
 
 // Restores one environment variable when it ends.
