@@ -9,11 +9,6 @@ namespace vantrel::monitor::test {
 
 using namespace vantrel::test;
 
-class MonitorTestBench : public ::testing::Test, public HostedMonitor {
-protected:
-    // The view suites' words for the receiver coming up and for what went out.
-    void addDestination() { receiver.up(); }
-    std::size_t sendCount() const { return sent.size(); }
-};
+class MonitorTestBench : public ::testing::Test, public HostedMonitor {};
 
 } // namespace vantrel::monitor::test

@@ -25,6 +25,7 @@
 #include "platform/notify/NotificationCenter.h"
 #include "platform/sim/LivePlatform.h"
 #include "platform/sim/SimulatedPlatform.h"
+#include "support/BoundedWait.h"
 
 using namespace platform;
 using midi_test::OneMessage;
@@ -33,18 +34,14 @@ using midi_test::RecordingClient;
 
 namespace {
 
-// The bound on every real-thread wait, so that a hang fails instead of blocking the run.
+using vantrel::test::waitFor;
+
+// The bound on the races that run until both sides have been seen at work, as on every wait.
 struct Deadline {
     bool passed() const { return std::chrono::steady_clock::now() > at; }
-    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::chrono::steady_clock::time_point at =
+        std::chrono::steady_clock::now() + vantrel::test::realThreadDeadline;
 };
-
-// Spins until `done` holds; false when the deadline passes first.
-bool waitUntil(const std::function<bool()>& done) {
-    for (const Deadline deadline; !done(); std::this_thread::yield())
-        if (deadline.passed()) return false;
-    return true;
-}
 
 // Runs `work(index)` on `count` threads that start together, and joins them.
 void onThreads(int count, const std::function<void(int)>& work) {
@@ -64,7 +61,7 @@ void onThreads(int count, const std::function<void(int)>& work) {
 bool drained(const DispatchQueue& queue) {
     const auto ran = std::make_shared<std::atomic<bool>>(false);
     queue.async([ran] { *ran = true; });
-    return waitUntil([&] { return ran->load(); });
+    return waitFor([&] { return ran->load(); }, "the queue to drain");
 }
 
 // Each published list is internally consistent (all elements equal its size), so a torn read or
@@ -147,7 +144,7 @@ TEST_F(ThreadedDispatch, DueWorkRunsByDeadlineThenInTheOrderQueued) {
     };
     const int msBeforeNow[] = {5, 1, 3, 1, 9, 5, 2, 9};
     for (int round = 0; round < 2; ++round) {
-        queue->enqueue(TimePoint::min(), [&] { waitUntil([&] { return open.load(); }); });
+        queue->enqueue(TimePoint::min(), [&] { waitFor([&] { return open.load(); }, "the queue to open"); });
         const TimePoint now = dispatchNow();
         std::vector<std::pair<TimePoint, int>> expected;
         for (int index = 0; index < int(std::size(msBeforeNow)); ++index) {
@@ -158,7 +155,7 @@ TEST_F(ThreadedDispatch, DueWorkRunsByDeadlineThenInTheOrderQueued) {
         }
         queue->enqueue(now, [&] { done = true; });
         open = true;
-        ASSERT_TRUE(waitUntil([&] { return done.load(); }));
+        ASSERT_TRUE(waitFor([&] { return done.load(); }, "the last work"));
         std::stable_sort(expected.begin(), expected.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         std::vector<int> expectedOrder;
@@ -174,7 +171,7 @@ TEST_F(ThreadedDispatch, SyncOnItsOwnQueueDoesNotWaitOnItself) {
     const auto main = DispatchQueue::main();
     std::atomic<bool> ran{false};
     main.async([&] { main.sync([&] { ran = main.isCurrent(); }); });
-    EXPECT_TRUE(waitUntil([&] { return ran.load(); }));
+    EXPECT_TRUE(waitFor([&] { return ran.load(); }, "the nested sync"));
 }
 
 TEST_F(ThreadedDispatch, ATimerCancelledFromItsHandlerTicksNoMore) {
@@ -187,7 +184,7 @@ TEST_F(ThreadedDispatch, ATimerCancelledFromItsHandlerTicksNoMore) {
         if (++ticks == 5) timer->cancel();
     });
     timer->resume();
-    ASSERT_TRUE(waitUntil([&] { return ticks >= 5; }));
+    ASSERT_TRUE(waitFor([&] { return ticks >= 5; }, "five ticks"));
     ASSERT_TRUE(drained(utility()));
     EXPECT_EQ(ticks, 5);
     EXPECT_TRUE(allOnQueue);
@@ -199,7 +196,7 @@ TEST_F(ThreadedDispatch, ATimerCancelledFromAnotherThreadWhileTickingTicksNoMore
     timer->schedule(Duration::zero(), std::chrono::microseconds(100));
     timer->setEventHandler([&] { ++ticks; });
     timer->resume();
-    ASSERT_TRUE(waitUntil([&] { return ticks >= 3; }));
+    ASSERT_TRUE(waitFor([&] { return ticks >= 3; }, "three ticks"));
     timer->cancel();
     ASSERT_TRUE(drained(utility()));
     const int afterCancel = ticks;
@@ -240,7 +237,7 @@ TEST(LivePlatform, RunsWorkOnRealThreadsPrintsToStandardOutputAndLogsToStandardE
         LivePlatform live;
         DispatchQueue::main().async([&] { ranOnMain = DispatchQueue::main().isCurrent(); });
         DispatchQueue::global().asyncAfter(seconds(60), [] {}); // dropped when the platform ends
-        ranInTime = waitUntil([&] { return ranOnMain.load(); });
+        ranInTime = waitFor([&] { return ranOnMain.load(); }, "the main queue");
         NSLog("[Vantrel] hello");
         printLine("Param was set 60.0");
     });

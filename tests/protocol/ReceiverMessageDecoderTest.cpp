@@ -2,14 +2,10 @@
 
 #include <cstdint>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include "protocol/ReceiverMessages.h"
 
 namespace protocol {
 namespace {
@@ -18,44 +14,8 @@ using Bytes = std::vector<std::uint8_t>;
 using Kind = ReceiverMessage::Kind;
 using ::testing::IsEmpty;
 
-TEST(MonitorMessages, DecodeToTheirKindUidAndEventAndKeepTheirBytes) {
-    for (const std::uint32_t uid : {1u, 0x80000000u, 0xFFFFFFFFu}) {
-        SCOPED_TRACE(uid);
-        for (const auto& [type, kind] :
-             {std::pair{heartbeatType, Kind::heartbeat}, std::pair{connectRequestType, Kind::connectRequest},
-              std::pair{disconnectRequestType, Kind::disconnectRequest}}) {
-            const MonitorMessage wire = makeMonitorMessage(uid, type);
-            const ReceiverMessage message = decodeReceiverMessage(wire);
-            EXPECT_EQ(message.kind, kind);
-            EXPECT_EQ(message.uid, uid);
-            EXPECT_THAT(message.event, IsEmpty());
-            EXPECT_EQ(message.bytes, Bytes(wire.begin(), wire.end()));
-        }
-        // Event reports of every length the monitor forwards.
-        for (const Bytes& event : {Bytes{0xB0, 0x07, 0x64}, Bytes{0xD5, 0x30}, Bytes{0xF8}}) {
-            const EventReportBytes wire =
-                makeEventReportBytes({makeInstanceTag(uid), *makeEventBytes(event)});
-            const ReceiverMessage message = decodeReceiverMessage(wire.bytes());
-            EXPECT_EQ(message.kind, Kind::eventReport);
-            EXPECT_EQ(message.uid, uid);
-            EXPECT_EQ(message.event, event);
-            EXPECT_EQ(message.bytes, Bytes(wire.bytes().begin(), wire.bytes().end()));
-        }
-    }
-}
-
-TEST(PeakMeterDecoding, RoundTripsEveryField) {
-    for (const auto& [id, track, left, right] : {std::tuple{1, 0, 127, 0}, std::tuple{127, 127, 0, 127}}) {
-        const auto wire = makePeakMeterMessage(id, track, left, right);
-        const ReceiverMessage message = decodeReceiverMessage(wire);
-        EXPECT_EQ(message.kind, Kind::peakMeter);
-        EXPECT_EQ(message.instanceID, id);
-        EXPECT_EQ(message.trackNr, track);
-        EXPECT_EQ(message.peakL, left);
-        EXPECT_EQ(message.peakR, right);
-    }
-}
-
+// Well-formed messages decode in every trace (bytes and reading side by side) and in every
+// simulation run; these are the ones the decoder must refuse.
 struct MalformedCase {
     const char* name;
     Bytes bytes;

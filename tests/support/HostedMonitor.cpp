@@ -117,11 +117,4 @@ std::vector<platform::TimePoint> HostedMonitor::heartbeatTimes() const {
     return times;
 }
 
-std::vector<Bytes> HostedMonitor::reportedEvents() const {
-    std::vector<Bytes> events;
-    for (const SentMessage& message : messages(Kind::eventReport))
-        events.push_back(message.message.event);
-    return events;
-}
-
 } // namespace vantrel::test

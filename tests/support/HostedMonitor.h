@@ -75,7 +75,6 @@ public:
 
     std::vector<SentMessage> messages(Kind kind) const;
     std::vector<platform::TimePoint> heartbeatTimes() const;
-    std::vector<Bytes> reportedEvents() const;
 
     mutable platform::SimulatedPlatform sim; // first: outlives everything below
     vantrel::receiver::Receiver receiver{*sim.applicationSupportDirectory()};

@@ -1,5 +1,7 @@
-// The simulated platform's services on virtual time: dispatch and timers, the log, notifications,
-// files, and the nesting of platforms.
+// What the scenarios do not reach of the simulated platform: timers resumed twice or cancelled in
+// their handler, sync onto the current queue, observers that change the observer list while a
+// notification is on its way, file dates finer than a second, the live application-support folder,
+// and nested platforms.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -24,9 +26,6 @@ using Lines = std::vector<std::string>;
 
 class SimulatedPlatformTest : public ::testing::Test {
 protected:
-    int nowMs() const {
-        return static_cast<int>(std::chrono::duration<double, std::milli>(sim.now()).count());
-    }
     // Records "observer:name:userInfo" for every delivery.
     NotificationCenter::Block recorder(const std::string& observer) {
         return [this, observer](const Notification& notification) {
@@ -39,25 +38,6 @@ protected:
     Lines lines;
     NotificationCenter& center = NotificationCenter::defaultCenter();
 };
-
-// Ties run in the order queued, across queues; a timer's next tick is queued by the one before.
-TEST_F(SimulatedPlatformTest, DueWorkRunsByDeadlineThenInTheOrderQueuedAcrossQueues) {
-    const auto main = DispatchQueue::main();
-    const auto global = DispatchQueue::global(QualityOfService::utility);
-    main.asyncAfter(milliseconds(20), [&] { lines.push_back("main-20"); });
-    global.asyncAfter(milliseconds(10), [&] { lines.push_back("global-10"); });
-    main.asyncAfter(milliseconds(10), [&] { lines.push_back("main-10"); });
-    global.async([&] { lines.push_back("global-now"); });
-    auto timer = DispatchSourceTimer::make(main);
-    timer->schedule(milliseconds(10), milliseconds(10));
-    timer->setEventHandler([&] { lines.push_back("tick " + std::to_string(nowMs())); });
-    timer->resume();
-    EXPECT_TRUE(lines.empty()) << "nothing runs until time is advanced";
-    sim.advance(milliseconds(20));
-    EXPECT_EQ(lines, (Lines{"global-now", "global-10", "main-10", "tick 10", "main-20", "tick 20"}));
-    EXPECT_EQ(nowMs(), 20);
-    timer->cancel();
-}
 
 TEST_F(SimulatedPlatformTest, ATimerResumedTwiceTicksOnceAndCancelledInItsHandlerTicksNoMore) {
     int ticks = 0;
@@ -84,20 +64,6 @@ TEST_F(SimulatedPlatformTest, SyncRunsAtOnceOnTheTargetQueueEvenFromIt) {
     main.async([&] { main.sync([&] { nested = main.isCurrent(); }); });
     sim.runDue();
     EXPECT_TRUE(nested);
-}
-
-TEST_F(SimulatedPlatformTest, EachLogFrontEndIsCapturedWithItsKindAndTheVirtualTimeAndNoTextIsAFormat) {
-    Logger("com.marlek.Vantrel", "AudioUnit").error("🔌 ⚠️ msgSetupChanged");
-    DispatchQueue::main().asyncAfter(milliseconds(300), [] { NSLog("[AudioMeter] name='%s %d %@ %n'"); });
-    DispatchQueue::main().asyncAfter(seconds(1.5), [] { printLine("Param was set 60.0"); });
-    sim.advance(seconds(2));
-    const std::vector<LogRecord> expected{
-        {LogKind::unified, "com.marlek.Vantrel", "AudioUnit", LogLevel::error, "🔌 ⚠️ msgSetupChanged",
-         Duration::zero()},
-        {LogKind::systemLog, "", "", LogLevel::notice, "[AudioMeter] name='%s %d %@ %n'", milliseconds(300)},
-        {LogKind::standardOutput, "", "", LogLevel::notice, "Param was set 60.0", milliseconds(1500)},
-    };
-    EXPECT_EQ(sim.log().records(), expected);
 }
 
 TEST_F(SimulatedPlatformTest, NotificationsReachMatchingObserversOnTheirQueuesWhenTheQueuesRun) {
@@ -138,25 +104,12 @@ TEST_F(SimulatedPlatformTest,
     EXPECT_EQ(lines, (Lines{"stays:x:none", "pong:pong:none"}));
 }
 
-TEST_F(SimulatedPlatformTest, AFileReadsBackWithItsDateToTheNanosecondEvenGoingBackInTimeUntilRemoved) {
-    const fs::path mapping = *sim.applicationSupportDirectory() / "Tolvane" / "audiometer_mapping.json";
-    const FileTime base = FileTime::clock::now();
-    ASSERT_TRUE(writeFile(mapping, R"({"3":{"trackNr":7}})", base + std::chrono::nanoseconds(123456789)));
-    EXPECT_EQ(readFile(mapping), R"({"3":{"trackNr":7}})");
-    EXPECT_EQ(modificationDate(mapping), base + std::chrono::nanoseconds(123456789));
-    ASSERT_TRUE(writeFile(mapping, "", base - std::chrono::seconds(10)));
-    EXPECT_EQ(readFile(mapping), "");
-    EXPECT_EQ(modificationDate(mapping), base - std::chrono::seconds(10));
-    EXPECT_TRUE(removeFile(mapping));
-    EXPECT_TRUE(removeFile(mapping));
-    EXPECT_FALSE(fileExists(mapping));
-    EXPECT_EQ(modificationDate(mapping), std::nullopt);
-    EXPECT_EQ(readFile(mapping), std::nullopt);
-    // A directory is not read as a file.
-    fs::create_directories(mapping);
-    EXPECT_TRUE(fileExists(mapping));
-    EXPECT_EQ(readFile(mapping), std::nullopt);
-    EXPECT_FALSE(writeFile(mapping, "x", base));
+// The mapping file's writer dates successive versions a nanosecond apart when it must.
+TEST_F(SimulatedPlatformTest, AFileKeepsItsDateToTheNanosecond) {
+    const fs::path file = *sim.applicationSupportDirectory() / "dated";
+    const FileTime date = FileTime::clock::now() + std::chrono::nanoseconds(123456789);
+    ASSERT_TRUE(writeFile(file, "x", date));
+    EXPECT_EQ(modificationDate(file), date);
 }
 
 // Restores one environment variable when it ends.
