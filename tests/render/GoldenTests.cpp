@@ -17,6 +17,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/render/Renderer.h"
 #include "render/PngComparison.h"
+#include "render/TestRenderer.h"
 #include "support/HostedMonitor.h"
 
 namespace vantrel::render::test {
@@ -25,11 +26,6 @@ namespace {
 namespace ui = platform::ui;
 using ui::render::Appearance;
 using vantrel::test::ms;
-
-const ui::render::Renderer& renderer() {
-    static const ui::render::Renderer shared;
-    return shared;
-}
 
 // The views in the states the faces show, on virtual time.
 class Faces : public vantrel::test::HostedMonitor {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/ui/render/Renderer.h"
+#include "render/TestRenderer.h"
 
 namespace platform::ui::render {
 void PrintTo(const Rect& rect, std::ostream* out) {
@@ -25,11 +26,6 @@ using ui::render::Rect;
 using ui::render::Renderer;
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
-
-const Renderer& renderer() {
-    static const Renderer shared;
-    return shared;
-}
 
 ui::Node bar(ui::Frame frame) {
     return ui::roundedRectangle(2, ui::RoundedCornerStyle::circular).frame(frame);
