@@ -18,29 +18,42 @@ stop_all() {
     rm -rf "$work"
 }
 
-# Both servers up, and vantrel-receiver on them printing every message it gets to receiver.out.
+# Both servers up, and vantrel-receiver on them (start_receiver).
 #   start_servers_and_receiver RECEIVER [OPTION...]
 start_servers_and_receiver() {
-    local receiver=$1
-    shift
     start_jack
     start_bus
     wait_for_servers 10
+    start_receiver "$@"
+}
+# vantrel-receiver printing every message it gets to receiver.out, afresh; its process is
+# receiver_pid.
+#   start_receiver RECEIVER [OPTION...]
+start_receiver() {
+    local receiver=$1
+    shift
     "$receiver" --plain --messages "$@" >"$work/receiver.out" 2>&1 &
-    pids+=($!)
+    receiver_pid=$!
+    pids+=("$receiver_pid")
     wait_until 10 "the receiver's port" has_port vantrel-receiver:receiver
 }
 has_port() { jack_lsp | grep -qx "$1"; }
 # The messages the receiver got, one a line, without the "message " before them.
 received() { sed -n 's/^message //p' "$work/receiver.out"; }
-# Runs the command until it succeeds; fails the run after `seconds`.
+# Runs the command until it succeeds; false after `seconds`.
+#   poll_until SECONDS COMMAND [ARGUMENT...]
+poll_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+# The same, failing the run after `seconds`.
 #   wait_until SECONDS WHAT COMMAND [ARGUMENT...]
 wait_until() {
     local seconds=$1 what=$2
     shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < deadline)) || fail "no $what within $seconds s"
-        sleep 0.1
-    done
+    poll_until "$seconds" "$@" || fail "no $what within $seconds s"
 }
