@@ -49,36 +49,18 @@ stop_ardour() {
     wait "$ardour_pid" || fail "Ardour did not save and close the session cleanly (status $?)"
 }
 
-# The uids of the monitors heard from, as their five SysEx bytes, one a line.
-heartbeat_uids() { received | sed -n -E 's/^F0 7D (([0-9A-F]{2} ){5})03 F7$/\1/p' | sed 's/ $//' | sort -u; }
 uid_number() {
     local u0 u1 u2 u3 u4
     read -r u0 u1 u2 u3 u4 <<<"$1"
     echo $(((16#$u0 << 28) | (16#$u1 << 21) | (16#$u2 << 14) | (16#$u3 << 7) | 16#$u4))
 }
-heard_from() { (($(heartbeat_uids | wc -l) >= $1)); }
-# Sends a connect request in the name of each monitor heard from and waits for the answers.
-connect_all() {
-    local requests=() uid
-    while read -r uid; do requests+=("F07D${uid// /}01F7"); done < <(heartbeat_uids)
-    "$bin/vantrel-send-midi" vantrel-receiver:receiver "${requests[@]}"
-    all_connected() { (($(latest_table | grep -c 'track="Strings" connected') >= ${#requests[@]})); }
-    wait_until 10 "answers to ${#requests[@]} connect requests" all_connected
-}
-latest_table() { awk '/^---$/ {table = ""; next} !/^message/ {table = table $0 "\n"} END {printf "%s", table}' "$work/receiver.out"; }
-# The controller changes reported for the uid (its SysEx bytes), "B00A05" one a line.
-reports_of() { received | sed -n "s/^F0 7D $1 F7 \(B0 0A ..\)$/\1/p" | tr -d ' '; }
-# Pans 1 to COUNT into the MIDI inputs of the tracks "Keys 1" to "Keys TRACKS", one a JACK cycle.
-#   send_pans TRACKS COUNT
-send_pans() {
-    local sent=() value ports=()
-    for value in $(seq 1 "$2"); do sent+=("$(printf 'B00A%02X' "$value")"); done
-    for value in $(seq 1 "$1"); do ports+=("ardour:Keys $value/midi_in 1"); done
+# Pans 1 to COUNT into the tracks "Keys 1" to "Keys TRACKS".
+#   pan_tracks TRACKS COUNT
+pan_tracks() {
+    local ports=() index
+    for index in $(seq 1 "$1"); do ports+=("ardour:Keys $index/midi_in 1"); done
     wait_until 10 "Ardour's port ${ports[-1]}" has_port "${ports[-1]}"
-    "$bin/vantrel-send-midi" "$(IFS=,; echo "${ports[*]}")" "${sent[@]}" || fail "MIDI not sent to the tracks"
-}
-expect_pans() {
-    diff <(seq 1 "$2" | xargs printf 'B00A%02X\n') <(reports_of "$1") >/dev/null
+    send_pans "$2" "${ports[@]}"
 }
 
 case $case_name in
@@ -102,7 +84,7 @@ reopen)
     [[ $(heartbeat_uids) == "$uid" ]] || fail "the monitor came back as $(heartbeat_uids), not $uid"
     # Connected without a new request: it reports at once.
     xruns_from=$(($(wc -l <"$work/jackd.out") + 1))
-    send_pans 1 10
+    pan_tracks 1 10
     poll_until 10 expect_pans "$uid" 10 || lost "reports of the reopened monitor: $(reports_of "$uid" | tr '\n' ' ')"
     wait_until 10 "peak messages of the reopened meter on track 5" mapped
     ! received | grep -qE '^F0 7D (.. ){5}01 F7$' || fail "the reopened monitor asked to be connected again"
@@ -116,7 +98,7 @@ many)
     wait_until 20 "Heartbeats of $count monitors" heard_from "$count"
     connect_all
     xruns_from=$(($(wc -l <"$work/jackd.out") + 1))
-    send_pans "$count" "$pans"
+    pan_tracks "$count" "$pans"
     all_reported() {
         local uid
         while read -r uid; do expect_pans "$uid" "$pans" || return 1; done < <(heartbeat_uids)
