@@ -17,6 +17,7 @@ void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent
         if (event->body.type != midiEvent || size == 0 || size > 3 || event->time.frames < 0) continue;
         platform::AUMIDIEvent& midi = events_[count_].MIDI;
         midi.next = nullptr;
+        if (count_ > 0) events_[count_ - 1].head.next = &events_[count_];
         midi.eventSampleTime = startSampleTime + event->time.frames;
         midi.eventType = platform::AURenderEventMIDI;
         midi.length = static_cast<std::uint16_t>(size);
@@ -27,14 +28,19 @@ void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent
     }
 }
 
+// The events come linked from read(): a slice that reaches past the last event takes the rest of
+// the list as it is, and any other slice is cut off after its last event.
 const platform::AURenderEvent* RenderEventList::slice(std::uint32_t from, std::uint32_t to) noexcept {
     while (next_ < count_ && frames_[next_] < from) ++next_;
     const std::size_t first = next_;
-    while (next_ < count_ && frames_[next_] < to) {
-        events_[next_].head.next = next_ + 1 < count_ && frames_[next_ + 1] < to ? &events_[next_ + 1] : nullptr;
-        ++next_;
+    if (first == count_ || frames_[first] >= to) return nullptr;
+    if (frames_[count_ - 1] < to) {
+        next_ = count_;
+        return &events_[first];
     }
-    return first < next_ ? &events_[first] : nullptr;
+    while (frames_[next_] < to) ++next_;
+    events_[next_ - 1].head.next = nullptr;
+    return &events_[first];
 }
 
 } // namespace vantrel::lv2

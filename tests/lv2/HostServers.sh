@@ -1,5 +1,6 @@
 # Sourced by the real-host runs: a private JACK server and session bus (PrivateServers.sh), seen by
-# this run only, vantrel-receiver on them, and bounded waits.
+# this run only, vantrel-receiver on them, bounded waits, and what the runs do with monitors. The
+# run sets `bin`, the folder of vantrel-receiver and vantrel-send-midi.
 #
 # JACK keeps its servers' registry and sockets in /dev/shm, shared by every run on the machine:
 # the run goes on in a mount namespace of its own with a /dev/shm of its own, where it may use
@@ -18,29 +19,69 @@ stop_all() {
     rm -rf "$work"
 }
 
-# Both servers up, and vantrel-receiver on them printing every message it gets to receiver.out.
+# Both servers up, and vantrel-receiver on them (start_receiver).
 #   start_servers_and_receiver RECEIVER [OPTION...]
 start_servers_and_receiver() {
-    local receiver=$1
-    shift
     start_jack
     start_bus
     wait_for_servers 10
+    start_receiver "$@"
+}
+# vantrel-receiver printing every message it gets to receiver.out, afresh; its process is
+# receiver_pid.
+#   start_receiver RECEIVER [OPTION...]
+start_receiver() {
+    local receiver=$1
+    shift
     "$receiver" --plain --messages "$@" >"$work/receiver.out" 2>&1 &
-    pids+=($!)
+    receiver_pid=$!
+    pids+=("$receiver_pid")
     wait_until 10 "the receiver's port" has_port vantrel-receiver:receiver
 }
 has_port() { jack_lsp | grep -qx "$1"; }
 # The messages the receiver got, one a line, without the "message " before them.
 received() { sed -n 's/^message //p' "$work/receiver.out"; }
-# Runs the command until it succeeds; fails the run after `seconds`.
+# Runs the command until it succeeds; false after `seconds`.
+#   poll_until SECONDS COMMAND [ARGUMENT...]
+poll_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+# The same, failing the run after `seconds`.
 #   wait_until SECONDS WHAT COMMAND [ARGUMENT...]
 wait_until() {
     local seconds=$1 what=$2
     shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < deadline)) || fail "no $what within $seconds s"
-        sleep 0.1
-    done
+    poll_until "$seconds" "$@" || fail "no $what within $seconds s"
 }
+
+# The uids of the monitors heard from, as their five SysEx bytes, one a line.
+heartbeat_uids() { received | sed -n -E 's/^F0 7D (([0-9A-F]{2} ){5})03 F7$/\1/p' | sed 's/ $//' | sort -u; }
+heard_from() { (($(heartbeat_uids | wc -l) >= $1)); }
+latest_table() { awk '/^---$/ {table = ""; next} !/^message/ {table = table $0 "\n"} END {printf "%s", table}' "$work/receiver.out"; }
+# Sends a connect request in the name of each monitor heard from, as its Connect button would,
+# and waits for the receiver's answers.
+connect_all() {
+    local requests=() uid
+    while read -r uid; do requests+=("F07D${uid// /}01F7"); done < <(heartbeat_uids)
+    "$bin/vantrel-send-midi" vantrel-receiver:receiver "${requests[@]}"
+    all_connected() { (($(latest_table | grep -c 'track="Strings" connected') >= ${#requests[@]})); }
+    wait_until 10 "answers to ${#requests[@]} connect requests" all_connected
+}
+# Pans 1 to COUNT (controller 10) into each port, one a JACK cycle.
+#   send_pans COUNT PORT...
+send_pans() {
+    local count=$1 sent=() value
+    shift
+    for value in $(seq 1 "$count"); do sent+=("$(printf 'B00A%02X' "$value")"); done
+    "$bin/vantrel-send-midi" "$(IFS=,; echo "$*")" "${sent[@]}" || fail "MIDI not sent to $*"
+}
+# The pans reported for the uid (its SysEx bytes), "B00A05" one a line.
+reports_of() { received | sed -n "s/^F0 7D $1 F7 \(B0 0A ..\)$/\1/p" | tr -d ' '; }
+# Whether the uid reported pans 1 to COUNT, each once, in order.
+#   expect_pans UID COUNT
+expect_pans() { diff <(seq 1 "$2" | xargs printf 'B00A%02X\n') <(reports_of "$1") >/dev/null; }

@@ -1,7 +1,7 @@
-// vantrel-send-midi: sends MIDI messages to a JACK MIDI input port, one per JACK cycle, and
-// returns once they went out. The real-host runs have no view to press and no keyboard: this
-// plays both.
-//   vantrel-send-midi PORT MESSAGE...   (MESSAGE: hexadecimal bytes, "B00764")
+// vantrel-send-midi: sends MIDI messages to JACK MIDI input ports, one message per JACK cycle to
+// every port at once, and returns once they went out. The real-host runs have no view to press
+// and no keyboard: this plays both.
+//   vantrel-send-midi PORT[,PORT...] MESSAGE...   (MESSAGE: hexadecimal bytes, "B00764")
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,23 +31,24 @@ std::optional<Message> parseMessage(const std::string& text) {
 
 struct Sender {
     std::vector<Message> messages;
-    jack_port_t* port = nullptr;
+    std::vector<jack_port_t*> ports;
     std::atomic<bool> connected{false};
     std::uint64_t cyclesConnected = 0; // [JACK process thread]
     std::atomic<std::size_t> sent{0};
     std::atomic<std::uint64_t> cyclesAfterLast{0};
 
     int process(jack_nframes_t frames) {
-        void* buffer = jack_port_get_buffer(port, frames);
-        jack_midi_clear_buffer(buffer);
-        // A connection carries events from the cycle after the graph took it.
-        if (!connected.load() || jack_port_connected(port) == 0 || ++cyclesConnected < 2) return 0;
         const std::size_t next = sent.load();
-        if (next == messages.size()) {
-            cyclesAfterLast.fetch_add(1);
-        } else if (jack_midi_event_write(buffer, 0, messages[next].data(), messages[next].size()) == 0) {
-            sent.store(next + 1);
+        // A host may read a new connection only some cycles after the graph took it (Ardour
+        // does): the first message waits about 0.1 s.
+        const bool sending = connected.load() && next < messages.size() && ++cyclesConnected >= 20;
+        for (jack_port_t* port : ports) {
+            void* buffer = jack_port_get_buffer(port, frames);
+            jack_midi_clear_buffer(buffer);
+            if (sending) jack_midi_event_write(buffer, 0, messages[next].data(), messages[next].size());
         }
+        if (sending) sent.store(next + 1);
+        if (next == messages.size()) cyclesAfterLast.fetch_add(1);
         return 0;
     }
 };
@@ -55,7 +57,8 @@ struct Sender {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fputs("usage: vantrel-send-midi PORT MESSAGE...   (MESSAGE: hexadecimal bytes, \"B00764\")\n", stderr);
+        std::fputs("usage: vantrel-send-midi PORT[,PORT...] MESSAGE...   (MESSAGE: hexadecimal bytes, \"B00764\")\n",
+                   stderr);
         return 2;
     }
     Sender sender;
@@ -72,22 +75,32 @@ int main(int argc, char** argv) {
         std::fputs("vantrel-send-midi: no JACK server\n", stderr);
         return 1;
     }
-    sender.port = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    std::vector<std::string> destinations;
+    std::istringstream list(argv[1]);
+    for (std::string destination; std::getline(list, destination, ',');) {
+        const std::string name = "out-" + std::to_string(destinations.size() + 1);
+        jack_port_t* port = jack_port_register(client, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+        if (port == nullptr) break;
+        sender.ports.push_back(port);
+        destinations.push_back(destination);
+    }
     jack_set_process_callback(
         client, [](jack_nframes_t frames, void* self) { return static_cast<Sender*>(self)->process(frames); },
         &sender);
+    bool ready = sender.ports.size() == destinations.size() && jack_activate(client) == 0;
+    for (std::size_t index = 0; ready && index < destinations.size(); ++index) {
+        ready = jack_connect(client, jack_port_name(sender.ports[index]), destinations[index].c_str()) == 0;
+        if (!ready) std::fprintf(stderr, "vantrel-send-midi: cannot connect to %s\n", destinations[index].c_str());
+    }
     int status = 1;
-    if (sender.port != nullptr && jack_activate(client) == 0 &&
-        jack_connect(client, jack_port_name(sender.port), argv[1]) == 0) {
+    if (ready) {
         sender.connected.store(true);
-        // The destination reads the last message in the cycle it went out in.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        // The destinations read the last message in the cycle it went out in.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (sender.cyclesAfterLast.load() < 2 && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         status = sender.cyclesAfterLast.load() >= 2 ? 0 : 1;
         if (status != 0) std::fputs("vantrel-send-midi: the JACK server did not take the messages\n", stderr);
-    } else {
-        std::fprintf(stderr, "vantrel-send-midi: cannot connect to %s\n", argv[1]);
     }
     jack_client_close(client);
     return status;

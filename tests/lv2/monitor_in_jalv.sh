@@ -44,28 +44,16 @@ count=$(wc -l <"$work/in-from-start.txt")
 diff <(head -n "$count" "$work/in-from-start.txt") <(head -n "$count" "$work/out.txt") ||
     fail "MIDI changed on its way through the monitor"
 
-# The Heartbeat, F0 7D and the uid's five bytes, 03, F7.
-heartbeat() { received | grep -m1 -E '^F0 7D( [0-9A-F]{2}){5} 03 F7$'; }
-wait_until 10 "Heartbeat at the receiver" heartbeat
-uid_bytes=$(heartbeat | cut -d' ' -f3-7)
-read -r u0 u1 u2 u3 u4 <<<"$uid_bytes"
-uid=$(((16#$u0 << 28) | (16#$u1 << 21) | (16#$u2 << 14) | (16#$u3 << 7) | 16#$u4))
-"$bin/vantrel-send-midi" vantrel-receiver:receiver "F07D${uid_bytes// /}01F7"
-connected() { grep -q "monitor uid=$uid track=\"Strings\" connected" "$work/receiver.out"; }
-wait_until 10 "connect answer" connected
-
+wait_until 10 "Heartbeat at the receiver" heard_from 1
+uid=$(heartbeat_uids)
+connect_all
 # The answer reaches the monitor over the bus a moment later: volume changes until one is reported.
 volume=0
 reported() {
     volume=$((volume + 1))
     "$bin/vantrel-send-midi" vantrel-monitor:midi_in "$(printf 'B007%02X' $volume)"
-    received | grep -q "^F0 7D $uid_bytes F7 B0 07"
+    received | grep -q "^F0 7D $uid F7 B0 07"
 }
 wait_until 10 "report of a controller change" reported
-sent=()
-for value in $(seq 1 20); do sent+=("$(printf 'B00A%02X' "$value")"); done
-"$bin/vantrel-send-midi" vantrel-monitor:midi_in "${sent[@]}"
-pans() { received | sed -n "s/^F0 7D $uid_bytes F7 \(B0 0A ..\)$/\1/p" | tr -d ' '; }
-all_pans() { (($(pans | wc -l) >= ${#sent[@]})); }
-wait_until 10 "reports of ${#sent[@]} controller changes" all_pans
-diff <(printf '%s\n' "${sent[@]}") <(pans) || fail "the reports differ from the controller changes sent"
+send_pans 20 vantrel-monitor:midi_in
+poll_until 10 expect_pans "$uid" 20 || fail "pans 1 to 20 reported as: $(reports_of "$uid" | tr '\n' ' ')"

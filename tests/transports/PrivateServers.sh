@@ -27,8 +27,9 @@ fail() {
 # taken back from a dead server only by one of the same name. The runs take turns (ctest's
 # RESOURCE_LOCK jack_server).
 export JACK_DEFAULT_SERVER=vantrel-test JACK_NO_AUDIO_RESERVATION=1
+# VANTREL_JACK_PERIOD: frames per cycle, 256 unless set.
 start_jack() {
-    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >>"$work/jackd.out" 2>&1 &
+    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p "${VANTREL_JACK_PERIOD:-256}" >>"$work/jackd.out" 2>&1 &
     jack_pid=$!
     pids+=("$jack_pid")
 }
