@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <latch>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -79,13 +80,13 @@ protected:
     std::vector<std::vector<std::uint8_t>> received;
 };
 
-// A list of two packets, a SysEx of 4 to 43 bytes and a controller, numbered by `port` and `seq`.
+// A list of two packets, a SysEx of 4 to 43 bytes and a controller, numbered by `sender` and `seq`.
 struct NumberedList {
     alignas(MIDIPacketList) std::array<std::byte, 512> storage;
     std::vector<std::uint8_t> bytes;
 
-    NumberedList(std::uint8_t port, std::uint8_t seq) {
-        std::vector<std::uint8_t> sysEx{0xF0, port, seq};
+    NumberedList(std::uint8_t sender, std::uint8_t seq) {
+        std::vector<std::uint8_t> sysEx{0xF0, sender, seq};
         sysEx.resize(3 + seq % 40, 0x11);
         sysEx.push_back(0xF7);
         const std::uint8_t controller[3] = {0xB0, 0x07, seq};
@@ -99,48 +100,57 @@ struct NumberedList {
     const MIDIPacketList* list() const { return reinterpret_cast<const MIDIPacketList*>(storage.data()); }
 };
 
-TEST_F(JackMIDI, ListsFromTwoRenderThreadsArriveWholeAndInOrderWithoutAllocatingOrLocking) {
+// A plug-in sends through its one port from its render, timer and main threads at once.
+TEST_F(JackMIDI, ListsFromSeveralThreadsOnEachPortArriveWholeAndInOrderWithoutAllocatingOrLocking) {
     const MIDIEndpointRef destination = findReceiver();
     ASSERT_NE(destination, 0u) << "the unique ID did not travel as port metadata";
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (setupChanges.load() == 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(10ms);
     EXPECT_GT(setupChanges.load(), 0) << "the sender heard of no setup change";
-    constexpr int listsPerThread = 100; // within one port's queue, so none may fail
-    std::array<MIDIPortRef, 2> ports{};
-    std::array<std::vector<NumberedList>, 2> lists;
-    for (std::uint8_t p = 0; p < 2; ++p) {
-        ASSERT_EQ(sending->createOutputPort(senderClient, "out", &ports[p]), noErr);
-        for (int seq = 0; seq < listsPerThread; ++seq)
-            lists[p].emplace_back(p, static_cast<std::uint8_t>(seq));
+    constexpr std::size_t ports = 2;
+    constexpr std::size_t sendersPerPort = 3;
+    constexpr std::size_t senders = ports * sendersPerPort;
+    constexpr int listsPerSender = 42;
+    static_assert(sendersPerPort * listsPerSender <= JackMIDIService::listsPerPort,
+                  "a port's senders together fit its queue, so none may fail");
+    std::array<MIDIPortRef, ports> portRefs{};
+    for (auto& port : portRefs)
+        ASSERT_EQ(sending->createOutputPort(senderClient, "out", &port), noErr);
+    std::array<std::vector<NumberedList>, senders> lists;
+    for (std::uint8_t sender = 0; sender < senders; ++sender) {
+        for (int seq = 0; seq < listsPerSender; ++seq)
+            lists[sender].emplace_back(sender, static_cast<std::uint8_t>(seq));
     }
-    std::array<long, 2> violations{};
-    std::array<int, 2> failures{};
-    std::vector<std::thread> renderThreads;
-    for (std::size_t p = 0; p < 2; ++p) {
-        renderThreads.emplace_back([&, p] {
+    std::array<long, senders> violations{};
+    std::array<int, senders> failures{};
+    std::latch start(senders);
+    std::vector<std::thread> threads;
+    for (std::size_t sender = 0; sender < senders; ++sender) {
+        threads.emplace_back([&, sender] {
+            start.arrive_and_wait();
             platform_test::RealtimeGuard guard;
             // Sent before the route to the destination exists: they wait for it.
-            for (const auto& numbered : lists[p])
-                failures[p] += sending->send(ports[p], destination, numbered.list()) != noErr;
-            violations[p] = guard.violations();
+            for (const auto& numbered : lists[sender])
+                failures[sender] += sending->send(portRefs[sender % ports], destination, numbered.list()) != noErr;
+            violations[sender] = guard.violations();
         });
     }
-    for (auto& thread : renderThreads)
+    for (auto& thread : threads)
         thread.join();
-    EXPECT_EQ(failures, (std::array<int, 2>{0, 0}));
+    EXPECT_EQ(failures, (std::array<int, senders>{}));
     if (platform_test::RealtimeGuard::available()) {
-        EXPECT_EQ(violations, (std::array<long, 2>{0, 0}));
+        EXPECT_EQ(violations, (std::array<long, senders>{}));
     }
 
-    ASSERT_TRUE(waitForLists(2 * listsPerThread)) << received.size() << " lists arrived";
+    ASSERT_TRUE(waitForLists(senders * listsPerSender)) << received.size() << " lists arrived";
     std::lock_guard guard(mutex);
-    std::array<std::size_t, 2> next{};
+    std::array<std::size_t, senders> next{};
     for (const auto& bytes : received) {
-        const std::uint8_t port = bytes.at(1);
-        ASSERT_LT(port, 2);
-        ASSERT_LT(next[port], lists[port].size());
-        EXPECT_EQ(bytes, lists[port][next[port]++].bytes);
+        const std::uint8_t sender = bytes.at(1);
+        ASSERT_LT(sender, senders);
+        ASSERT_LT(next[sender], lists[sender].size());
+        EXPECT_EQ(bytes, lists[sender][next[sender]++].bytes);
     }
 }
 

@@ -2,11 +2,14 @@
 
 #include <jack/metadata.h>
 #include <jack/midiport.h>
+#include <readerwriterqueue/readerwriterqueue.h>
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstring>
+
+#include "MultiSenderQueue.h"
 
 namespace platform {
 
@@ -22,6 +25,7 @@ constexpr const char* integerType = "http://www.w3.org/2001/XMLSchema#int";
 // An output port of ours and the lists it queued; the queue outlives the port, so that a slot
 // handed to a new port finds it there and the process thread never sees it freed.
 struct JackMIDIService::OutputSlot {
+    using Queue = MultiSenderQueue<Record, listsPerPort>;
     std::atomic<MIDIPortRef> port{0};
     std::atomic<Queue*> queue{nullptr};
     std::unique_ptr<Queue> storage; // under mutex_
@@ -40,7 +44,7 @@ struct JackMIDIService::Route {
 struct JackMIDIService::OwnDestination {
     std::atomic<jack_port_t*> port{nullptr};
     std::atomic<std::uint32_t> dropped{0};
-    Queue incoming{1024};
+    moodycamel::ReaderWriterQueue<Record> incoming{1024}; // the process thread is its one sender
     // Under mutex_:
     MIDIEndpointRef handle = 0;
     MIDIClientRef client = 0;
@@ -270,7 +274,7 @@ OSStatus JackMIDIService::send(MIDIPortRef port, MIDIEndpointRef destination, co
         length += packet->length;
     }
     record.length = static_cast<std::uint16_t>(length);
-    return slot->queue.load(std::memory_order_acquire)->try_enqueue(record) ? noErr : kMIDIMessageSendErr;
+    return slot->queue.load(std::memory_order_acquire)->tryPush(record) ? noErr : kMIDIMessageSendErr;
 }
 
 int JackMIDIService::process(jack_nframes_t frames) noexcept {
@@ -294,7 +298,7 @@ int JackMIDIService::process(jack_nframes_t frames) noexcept {
 
 // Lists for a destination not connected yet wait in the queue, and so do the lists behind them.
 void JackMIDIService::forward(OutputSlot& slot, jack_nframes_t frames) noexcept {
-    Queue* queue = slot.queue.load(std::memory_order_acquire);
+    OutputSlot::Queue* queue = slot.queue.load(std::memory_order_acquire);
     if (queue == nullptr) return;
     while (const Record* record = queue->peek()) {
         Route& route = (*routes_)[record->route];
@@ -360,7 +364,7 @@ OSStatus JackMIDIService::createOutputPort(MIDIClientRef client, const std::stri
         OutputSlot& slot = (*slots_)[index];
         if (slot.port.load() != 0) continue;
         if (!slot.storage) {
-            slot.storage = std::make_unique<Queue>(listsPerPort);
+            slot.storage = std::make_unique<OutputSlot::Queue>();
             slot.queue.store(slot.storage.get(), std::memory_order_release);
         }
         slot.port.store(*outPort, std::memory_order_release);
@@ -430,7 +434,7 @@ void JackMIDIService::deliverQueued() const {
     const auto deadline = std::chrono::steady_clock::now() + 500ms;
     const auto queued = [this] {
         for (std::size_t index = 0; index < slotsInUse_.load(); ++index) {
-            if (const Queue* queue = (*slots_)[index].queue.load(); queue && queue->size_approx() > 0) return true;
+            if (const auto* queue = (*slots_)[index].queue.load(); queue && !queue->empty()) return true;
         }
         return false;
     };

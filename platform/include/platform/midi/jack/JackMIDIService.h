@@ -11,7 +11,6 @@
 // Faults, send observers and object names of the in-process service do not apply here.
 
 #include <jack/jack.h>
-#include <readerwriterqueue/readerwriterqueue.h>
 
 #include <array>
 #include <atomic>
@@ -53,9 +52,10 @@ public:
     MIDIEndpointRef destination(ItemCount index) const override;
     OSStatus integerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t* outValue) const override;
     OSStatus setIntegerProperty(MIDIObjectRef object, MIDIPropertyID property, std::int32_t value) override;
-    // Queues the list for the next JACK cycle. [any, render; one thread at a time per port, as a
-    // plug-in's render calls are] Never allocates, locks or makes a system call;
-    // kMIDIMessageSendErr when the port's queue is full or the list too long.
+    // Queues the list for the next JACK cycle. [any, render; any number of threads at once, on one
+    // port too: a plug-in sends from its render, timer and main threads through its one port]
+    // kMIDIMessageSendErr when the port's queue is full or the list too long. Never allocates,
+    // locks, makes a system call or waits.
     OSStatus send(MIDIPortRef port, MIDIEndpointRef destination, const MIDIPacketList* packets) override;
 
     bool serverConnected() const { return client_.load() != nullptr; } // [any]
@@ -67,7 +67,6 @@ private:
         std::uint16_t length;
         std::array<std::uint8_t, maxListBytes> bytes;
     };
-    using Queue = moodycamel::ReaderWriterQueue<Record>;
     struct OutputSlot;
     struct Route;
     struct OwnDestination;
