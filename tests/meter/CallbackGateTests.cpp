@@ -10,13 +10,16 @@ TEST(CallbackGate, ACallbackFindsItsTargetUntilTheGateClosesOrGoes) {
     auto gate = std::make_unique<CallbackGate<int>>(&target);
     const auto handle = gate->handle();
     EXPECT_EQ(handle.enter().get(), &target);
+    EXPECT_EQ(handle.enterFromRender().get(), &target);
     gate->close();
     EXPECT_EQ(handle.enter().get(), nullptr);
+    EXPECT_EQ(handle.enterFromRender().get(), nullptr);
 
     auto second = std::make_unique<CallbackGate<int>>(&target);
     const auto outliving = second->handle();
     second.reset();
     EXPECT_EQ(outliving.enter().get(), nullptr);
+    EXPECT_EQ(outliving.enterFromRender().get(), nullptr);
 }
 
 } // namespace
