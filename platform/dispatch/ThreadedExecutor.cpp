@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "PendingOrder.h"
@@ -66,6 +67,7 @@ public:
         if (thread_.joinable()) thread_.join();
         std::vector<Queued> dropped;
         std::lock_guard guard(mutex_);
+        takeOwnAdditions();
         pending_.clear();
         freeSlots_.clear();
         dropped.swap(slots_);
@@ -81,12 +83,28 @@ private:
     };
 
     void add(TimePoint deadline, Queued queued) {
+        // What the queue gives itself, a timer's next tick above all, joins the order when the
+        // queue next takes its lock: no lock and no wake-up of its own.
+        if (isCurrent()) {
+            ownAdditions_.push_back({deadline, std::move(queued)});
+            return;
+        }
         {
             std::lock_guard guard(mutex_);
-            const QueuedTask* task = queued.task.get();
-            pending_.push({deadline, nextSequence_++, store(std::move(queued)), task});
+            push(deadline, std::move(queued));
         }
         wake_.notify_one();
+    }
+
+    void push(TimePoint deadline, Queued queued) {
+        const QueuedTask* task = queued.task.get();
+        pending_.push({deadline, nextSequence_++, store(std::move(queued)), task});
+    }
+
+    void takeOwnAdditions() {
+        for (auto& [deadline, queued] : ownAdditions_)
+            push(deadline, std::move(queued));
+        ownAdditions_.clear();
     }
 
     std::uint32_t store(Queued queued) {
@@ -131,6 +149,7 @@ private:
             else next.work();
             next = {}; // released outside the lock: a destructor may enqueue
             lock.lock();
+            takeOwnAdditions();
         }
     }
 
@@ -153,6 +172,7 @@ private:
     PendingOrder pending_;
     std::vector<Queued> slots_;
     std::vector<std::uint32_t> freeSlots_;
+    std::vector<std::pair<TimePoint, Queued>> ownAdditions_; // the queue's thread only
     std::uint64_t nextSequence_ = 0;
     bool stopping_ = false;
     std::thread thread_;
