@@ -78,8 +78,8 @@ float scanPeak(const float* samples, std::uint32_t count) {
     if (count >= hn::Lanes(floats)) return vectorPeak(floats, samples, count);
     // Blocks shorter than a full vector take four lanes at a time, and fewer than four samples
     // one by one.
-    const hn::CappedTag<float, 4> quarter;
-    if (count >= hn::Lanes(quarter)) return vectorPeak(quarter, samples, count);
+    const hn::CappedTag<float, 4> fourLanes;
+    if (count >= hn::Lanes(fourLanes)) return vectorPeak(fourLanes, samples, count);
     float peak = 0.0f;
     for (std::uint32_t i = 0; i < count; ++i) {
         const float magnitude = std::fabs(samples[i]);
