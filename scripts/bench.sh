@@ -25,7 +25,8 @@ echo "== render paths and instance memory (medians of 9, random interleaving)"
     --benchmark_counters_tabular=true --benchmark_out="$build/bench-render.json" --benchmark_out_format=json \
     | grep -v '_mean\|_stddev\|_cv'
 echo "== monitor timers on real threads"
-"$build/bench/vantrel_benchmarks" --benchmark_filter='MonitorTimers|QueueWakeUps' --benchmark_report_aggregates_only=true \
+"$build/bench/vantrel_benchmarks" --benchmark_filter='MonitorTimers|QueueWakeUps' \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
     --benchmark_counters_tabular=true --benchmark_out="$build/bench-timers.json" --benchmark_out_format=json \
     2> /dev/null | grep -v '_mean\|_stddev\|_cv'
 echo "== load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

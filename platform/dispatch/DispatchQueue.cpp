@@ -28,4 +28,8 @@ TimePoint dispatchNow() {
     return Platform::current().executor->now();
 }
 
+TimePoint dispatchRecentNow() {
+    return Platform::current().executor->recentNow();
+}
+
 } // namespace platform

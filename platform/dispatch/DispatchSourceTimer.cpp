@@ -21,6 +21,7 @@ void DispatchSourceTimer::schedule(Duration deadline, Duration interval, Duratio
 void DispatchSourceTimer::setEventHandler(Work handler) {
     std::lock_guard guard(mutex_);
     handler_ = std::move(handler);
+    targetTick_ = nullptr;
 }
 
 void DispatchSourceTimer::resume() {
@@ -45,10 +46,15 @@ void DispatchSourceTimer::scheduleNextTick() {
 void DispatchSourceTimer::run() {
     if (isCancelled()) return;
     // The handler is fixed before resume and ticks of one source never overlap: no lock needed.
-    if (handler_) handler_();
+    if (handler_) {
+        handler_();
+    } else if (targetTick_ != nullptr) {
+        if (const auto target = target_.lock()) targetTick_(target.get());
+    }
     if (isCancelled() || interval_ <= Duration::zero()) return;
-    // Ticks that a late queue missed are coalesced into the next one that still lies ahead.
-    const std::int64_t due = (dispatchNow() - start_) / interval_ + 1;
+    // Ticks that a late queue missed are coalesced into the next one that lay ahead when the
+    // queue found this one due.
+    const std::int64_t due = (dispatchRecentNow() - start_) / interval_ + 1;
     nextTick_ = std::max(nextTick_ + 1, due);
     scheduleNextTick();
 }

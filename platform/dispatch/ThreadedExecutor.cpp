@@ -1,15 +1,18 @@
 #include "platform/dispatch/ThreadedExecutor.h"
 
-#include <algorithm>
 #include <condition_variable>
 #include <thread>
-#include <tuple>
+#include <utility>
 #include <vector>
+
+#include "PendingOrder.h"
 
 namespace platform {
 
 namespace {
 thread_local const SerialQueue* runningQueue = nullptr;
+// On a queue's thread: the queue's last reading of the clock.
+thread_local std::chrono::steady_clock::time_point queueReading;
 
 // Timed work on the lower service classes may run this much late, so that a thread woken for one
 // deadline runs everything falling due shortly after it: hundreds of 10 ms timers then cost a
@@ -64,38 +67,44 @@ public:
         if (thread_.joinable()) thread_.join();
         std::vector<Queued> dropped;
         std::lock_guard guard(mutex_);
+        takeOwnAdditions();
         pending_.clear();
         freeSlots_.clear();
         dropped.swap(slots_);
     }
 
 private:
-    // One of the two is set.
-    struct Queued {
+    // The order holds small plain entries and what they run waits in a slot of its own:
+    // hundreds of timers' ticks then cost a few copies of 32 bytes each, where moving the work
+    // itself cost most of a tick. Neither allocates once grown to the queue's depth.
+    struct Queued { // one of the two is set
         Work work;
         std::shared_ptr<QueuedTask> task;
     };
-    // The heap orders small plain entries and what they run waits in a slot of its own: hundreds
-    // of timers' ticks then cost a few copies of 24 bytes each, where moving the work itself
-    // through the heap cost most of a tick. Neither allocates once grown to the queue's depth.
-    struct Pending {
-        TimePoint deadline;
-        std::uint64_t sequence;
-        std::uint32_t slot;
-    };
-    struct RunsLater {
-        bool operator()(const Pending& a, const Pending& b) const {
-            return std::tie(a.deadline, a.sequence) > std::tie(b.deadline, b.sequence);
-        }
-    };
 
     void add(TimePoint deadline, Queued queued) {
+        // What the queue gives itself, a timer's next tick above all, joins the order when the
+        // queue next takes its lock: no lock and no wake-up of its own.
+        if (isCurrent()) {
+            ownAdditions_.push_back({deadline, std::move(queued)});
+            return;
+        }
         {
             std::lock_guard guard(mutex_);
-            pending_.push_back({deadline, nextSequence_++, store(std::move(queued))});
-            std::push_heap(pending_.begin(), pending_.end(), RunsLater());
+            push(deadline, std::move(queued));
         }
         wake_.notify_one();
+    }
+
+    void push(TimePoint deadline, Queued queued) {
+        const QueuedTask* task = queued.task.get();
+        pending_.push({deadline, nextSequence_++, store(std::move(queued)), task});
+    }
+
+    void takeOwnAdditions() {
+        for (auto& [deadline, queued] : ownAdditions_)
+            push(deadline, std::move(queued));
+        ownAdditions_.clear();
     }
 
     std::uint32_t store(Queued queued) {
@@ -110,9 +119,7 @@ private:
     }
 
     Queued takeNext() {
-        std::pop_heap(pending_.begin(), pending_.end(), RunsLater());
-        const std::uint32_t slot = pending_.back().slot;
-        pending_.pop_back();
+        const std::uint32_t slot = pending_.pop().slot;
         freeSlots_.push_back(slot);
         return std::move(slots_[slot]);
     }
@@ -120,7 +127,7 @@ private:
     void run() {
         runningQueue = this;
         std::unique_lock lock(mutex_);
-        TimePoint now = executor_.now();
+        TimePoint now = readClock();
         while (!stopping_) {
             if (pending_.empty()) {
                 wake_.wait(lock);
@@ -129,17 +136,32 @@ private:
             // What was due at the last reading of the clock is due still: a batch of ticks
             // reads it once rather than once each.
             const TimePoint deadline = pending_.front().deadline;
-            if (deadline > now && deadline > (now = executor_.now())) {
+            if (deadline > now && deadline > (now = readClock())) {
                 wake_.wait_until(lock, executor_.start_ + deadline + coalescingWindow_);
                 continue;
             }
             Queued next = takeNext();
+            // A timer's tick finds its source out of the cache when hundreds take turns: the
+            // next one's comes in while this one runs.
+            if (!pending_.empty() && pending_.front().task != nullptr) prefetchTask(pending_.front().task);
             lock.unlock();
             if (next.task) next.task->run();
             else next.work();
             next = {}; // released outside the lock: a destructor may enqueue
             lock.lock();
+            takeOwnAdditions();
         }
+    }
+
+    TimePoint readClock() {
+        queueReading = std::chrono::steady_clock::now();
+        return executor_.since(queueReading);
+    }
+
+    static void prefetchTask(const QueuedTask* task) {
+        // The first two lines hold what a timer's tick reads of its source.
+        __builtin_prefetch(task);
+        __builtin_prefetch(reinterpret_cast<const char*>(task) + 64);
     }
 
     const ThreadedExecutor& executor_;
@@ -147,9 +169,10 @@ private:
     const Duration coalescingWindow_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::vector<Pending> pending_;
+    PendingOrder pending_;
     std::vector<Queued> slots_;
     std::vector<std::uint32_t> freeSlots_;
+    std::vector<std::pair<TimePoint, Queued>> ownAdditions_; // the queue's thread only
     std::uint64_t nextSequence_ = 0;
     bool stopping_ = false;
     std::thread thread_;
@@ -164,7 +187,15 @@ ThreadedExecutor::~ThreadedExecutor() {
 }
 
 TimePoint ThreadedExecutor::now() const {
-    return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - start_);
+    return since(std::chrono::steady_clock::now());
+}
+
+TimePoint ThreadedExecutor::recentNow() const {
+    return runningQueue != nullptr ? since(queueReading) : now();
+}
+
+TimePoint ThreadedExecutor::since(std::chrono::steady_clock::time_point reading) const {
+    return std::chrono::duration_cast<Duration>(reading - start_);
 }
 
 std::shared_ptr<SerialQueue> ThreadedExecutor::globalQueue(QualityOfService qos) {

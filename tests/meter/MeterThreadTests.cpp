@@ -19,15 +19,19 @@ using namespace platform;
 
 using vantrel::test::waitFor;
 
-// Closing cannot return while a callback is inside: the target would be destroyed under it.
-TEST(CallbackGateThreads, ClosingWaitsForTheCallbackInside) {
+// Closing cannot return while a callback is inside, a render call or another: the target would be
+// destroyed under it.
+class CallbackGateThreads : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CallbackGateThreads, ClosingWaitsForTheCallbackInside) {
+    const bool fromRender = GetParam();
     int target = 7;
     CallbackGate<int> gate(&target);
     const auto handle = gate.handle();
     std::atomic<bool> inside{false}, leave{false}, closed{false};
 
     std::thread callback([&] {
-        const auto entry = handle.enter();
+        const auto entry = fromRender ? handle.enterFromRender() : handle.enter();
         inside = true;
         waitFor([&] { return leave.load(); }, "the test to let the callback leave");
         EXPECT_EQ(*entry.get(), 7);
@@ -45,6 +49,9 @@ TEST(CallbackGateThreads, ClosingWaitsForTheCallbackInside) {
     closer.join();
     EXPECT_TRUE(closed);
 }
+
+INSTANTIATE_TEST_SUITE_P(Entries, CallbackGateThreads, ::testing::Bool(),
+                         [](const auto& entry) { return entry.param ? "Render" : "AnyThread"; });
 
 class MeterThreads : public MeterTestBench {};
 

@@ -11,6 +11,9 @@
 #include <random>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <hwy/targets.h>
 
 #include "meter/common/audiounit/PeakScan.h"
@@ -60,9 +63,28 @@ TEST_P(PeakScanEquivalence, MatchesThePlainLoopBitForBit) {
 
 INSTANTIATE_TEST_SUITE_P(Blocks, PeakScanEquivalence,
                          ::testing::Values(BlockShape{1, 0}, BlockShape{3, 1}, BlockShape{4, 0},
-                                           BlockShape{15, 2}, BlockShape{16, 0}, BlockShape{17, 3},
-                                           BlockShape{33, 1}, BlockShape{64, 0}, BlockShape{511, 2},
+                                           BlockShape{7, 1}, BlockShape{15, 2}, BlockShape{16, 0},
+                                           BlockShape{17, 3}, BlockShape{33, 1}, BlockShape{63, 2}, BlockShape{64, 0}, BlockShape{511, 2},
                                            BlockShape{512, 1}, BlockShape{2048, 0}, BlockShape{2051, 3}));
+
+// Blocks that end where an unreadable page begins, the last sample the loudest: a read past the
+// end faults, and a sample left out gives the wrong peak.
+TEST(PeakScan, ReadsEveryBlockToItsLastSampleAndNoFurther) {
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* const mapped = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    ASSERT_EQ(mprotect(static_cast<char*>(mapped) + page, page, PROT_NONE), 0);
+    float* const end = reinterpret_cast<float*>(static_cast<char*>(mapped) + page);
+    for (std::uint32_t length = 1; length <= 140; ++length) {
+        float* const block = end - length;
+        for (std::uint32_t i = 0; i < length; ++i)
+            block[i] = i % 2 == 0 ? 0.25f : -0.5f;
+        block[length - 1] = -0.75f;
+        for (const std::int64_t target : hwy::SupportedAndGeneratedTargets())
+            ASSERT_EQ(peakScanFor(target)(block, length), 0.75f) << hwy::TargetName(target) << ", " << length;
+    }
+    munmap(mapped, 2 * page);
+}
 
 } // namespace
 } // namespace vantrel::meter::test

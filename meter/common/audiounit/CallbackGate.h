@@ -11,13 +11,16 @@
 #include <memory>
 #include <thread>
 
+#include "meter/common/audiounit/AsymmetricFence.h"
+
 namespace vantrel::meter {
 
 template <typename T> class CallbackGate {
     struct State {
         explicit State(T* target) : target(target) {}
         std::atomic<T*> target;
-        std::atomic<std::uint32_t> inside{0};
+        std::atomic<std::uint32_t> inside{0}; // callbacks on any thread
+        std::atomic<bool> renderInside{false}; // the render calls, which never overlap
     };
 
 public:
@@ -25,13 +28,24 @@ public:
     // the Entry lives. [any, render] Never allocates, frees or waits.
     class Entry {
     public:
-        explicit Entry(State& state) noexcept : state_(state) {
-            // Counting in before looking (both sequentially consistent, as in close()) means that
-            // either this sees null or close() sees this callback inside and waits for it.
+        // Counting in before looking (both sequentially consistent, as in close()) means that
+        // either this sees null or close() sees this callback inside and waits for it.
+        explicit Entry(State& state) noexcept : state_(state), render_(false) {
             state_.inside.fetch_add(1, std::memory_order_seq_cst);
             target_ = state_.target.load(std::memory_order_seq_cst);
         }
-        ~Entry() { state_.inside.fetch_sub(1, std::memory_order_release); }
+        // The same with a flag of the render thread's own and the light half of a fence whose
+        // heavy half close() pays: no locked instruction on the render path.
+        struct OnRenderThread {};
+        Entry(State& state, OnRenderThread) noexcept : state_(state), render_(true) {
+            state_.renderInside.store(true, std::memory_order_relaxed);
+            asymmetricLightFence();
+            target_ = state_.target.load(std::memory_order_acquire);
+        }
+        ~Entry() {
+            if (render_) state_.renderInside.store(false, std::memory_order_release);
+            else state_.inside.fetch_sub(1, std::memory_order_release);
+        }
         Entry(const Entry&) = delete;
         Entry& operator=(const Entry&) = delete;
 
@@ -39,6 +53,7 @@ public:
 
     private:
         State& state_;
+        const bool render_;
         T* target_;
     };
 
@@ -46,6 +61,8 @@ public:
     class Handle {
     public:
         Entry enter() const noexcept { return Entry(*state_); }
+        // For render calls, which the host never overlaps for one instance. [render]
+        Entry enterFromRender() const noexcept { return Entry(*state_, typename Entry::OnRenderThread{}); }
 
     private:
         friend class CallbackGate;
@@ -64,8 +81,9 @@ public:
     // of the target's own callbacks. [any but render]
     void close() noexcept {
         state_->target.store(nullptr, std::memory_order_seq_cst);
-        if (state_->inside.load(std::memory_order_seq_cst) == 0) return;
-        while (state_->inside.load(std::memory_order_acquire) != 0)
+        asymmetricHeavyFence();
+        while (state_->inside.load(std::memory_order_acquire) != 0 ||
+               state_->renderInside.load(std::memory_order_acquire))
             std::this_thread::yield();
     }
 

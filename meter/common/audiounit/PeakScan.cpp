@@ -7,6 +7,7 @@
 
 #include <hwy/highway.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -15,37 +16,72 @@ HWY_BEFORE_NAMESPACE();
 namespace vantrel::meter::HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-using Floats = hn::ScalableTag<float>;
-using FloatVector = hn::Vec<Floats>;
-
 // The plain loop's step in every lane: a NaN compares false and leaves the peak as it was, so
-// the peaks never hold a NaN and their order of reduction cannot change the result.
-HWY_INLINE FloatVector raise(FloatVector peak, const float* at) {
-    const FloatVector magnitude = hn::Abs(hn::LoadU(Floats(), at));
+// the peaks never hold a NaN and their order of reduction cannot change the result. x86's max
+// (and Highway's portable one) is that step in one instruction when the peak comes second: it
+// returns its second operand whenever one of the two is NaN. Other processors' max lets a NaN
+// through, so there the comparison is spelled out.
+template <class V> HWY_INLINE V raise(V peak, V magnitude) {
+#if HWY_ARCH_X86 || HWY_TARGET == HWY_EMU128 || HWY_TARGET == HWY_SCALAR
+    return hn::Max(magnitude, peak);
+#else
     return hn::IfThenElse(hn::Gt(magnitude, peak), magnitude, peak);
+#endif
+}
+
+template <class D> HWY_INLINE hn::Vec<D> raiseAt(D d, hn::Vec<D> peak, const float* at) {
+    return raise(peak, hn::Abs(hn::LoadU(d, at)));
+}
+
+template <class D> HWY_INLINE float lanePeak(D d, hn::Vec<D> peaks) {
+    return hn::GetLane(hn::MaxOfLanes(d, peaks));
+}
+
+// The peak of one to four vectors' worth of samples, without a loop or a tail: the four loads
+// overlap as far as the length needs, and a sample read twice cannot change a maximum.
+template <class D> HWY_INLINE float shortPeak(D d, const float* samples, std::size_t count) {
+    const std::size_t lanes = hn::Lanes(d);
+    const std::size_t last = count - lanes;
+    hn::Vec<D> peak = raiseAt(d, hn::Zero(d), samples);
+    peak = raiseAt(d, peak, samples + std::min(lanes, last));
+    peak = raiseAt(d, peak, samples + std::min(2 * lanes, last));
+    peak = raiseAt(d, peak, samples + last);
+    return lanePeak(d, peak);
+}
+
+// The peak of at least one vector's worth of samples.
+template <class D> HWY_INLINE float vectorPeak(D d, const float* samples, std::size_t count) {
+    const std::size_t lanes = hn::Lanes(d);
+    if (count <= 4 * lanes) return shortPeak(d, samples, count);
+    // Four peaks, so that each step waits on the one four loads back rather than the last.
+    hn::Vec<D> peak0 = hn::Zero(d);
+    hn::Vec<D> peak1 = peak0;
+    hn::Vec<D> peak2 = peak0;
+    hn::Vec<D> peak3 = peak0;
+    std::size_t i = 0;
+    for (; i + 4 * lanes <= count; i += 4 * lanes) {
+        peak0 = raiseAt(d, peak0, samples + i);
+        peak1 = raiseAt(d, peak1, samples + i + lanes);
+        peak2 = raiseAt(d, peak2, samples + i + 2 * lanes);
+        peak3 = raiseAt(d, peak3, samples + i + 3 * lanes);
+    }
+    // What is left, under four vectors, as up to three whole ones and the whole one that ends
+    // with the block.
+    for (; i + lanes < count; i += lanes)
+        peak0 = raiseAt(d, peak0, samples + i);
+    if (i < count) peak1 = raiseAt(d, peak1, samples + count - lanes);
+    return lanePeak(d, hn::Max(hn::Max(peak0, peak1), hn::Max(peak2, peak3)));
 }
 
 float scanPeak(const float* samples, std::uint32_t count) {
-    const Floats floats;
-    const std::size_t lanes = hn::Lanes(floats);
-    // Four peaks, so that each step waits on the one four loads back rather than the last.
-    FloatVector peak0 = hn::Zero(floats);
-    FloatVector peak1 = peak0;
-    FloatVector peak2 = peak0;
-    FloatVector peak3 = peak0;
-    std::size_t i = 0;
-    for (; i + 4 * lanes <= count; i += 4 * lanes) {
-        peak0 = raise(peak0, samples + i);
-        peak1 = raise(peak1, samples + i + lanes);
-        peak2 = raise(peak2, samples + i + 2 * lanes);
-        peak3 = raise(peak3, samples + i + 3 * lanes);
-    }
-    for (; i + lanes <= count; i += lanes)
-        peak0 = raise(peak0, samples + i);
-    const FloatVector lanePeaks = hn::Max(hn::Max(peak0, peak1), hn::Max(peak2, peak3));
-    float peak = hn::GetLane(hn::MaxOfLanes(floats, lanePeaks));
-    // The tail is read sample by sample: a full vector load could cross into an unmapped page.
-    for (; i < count; ++i) {
+    const hn::ScalableTag<float> floats;
+    if (count >= hn::Lanes(floats)) return vectorPeak(floats, samples, count);
+    // Blocks shorter than a full vector take four lanes at a time, and fewer than four samples
+    // one by one.
+    const hn::CappedTag<float, 4> fourLanes;
+    if (count >= hn::Lanes(fourLanes)) return vectorPeak(fourLanes, samples, count);
+    float peak = 0.0f;
+    for (std::uint32_t i = 0; i < count; ++i) {
         const float magnitude = std::fabs(samples[i]);
         if (magnitude > peak) peak = magnitude;
     }
@@ -56,7 +92,6 @@ float scanPeak(const float* samples, std::uint32_t count) {
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
-#include "meter/common/audiounit/PeakMeter.h"
 #include "meter/common/audiounit/PeakScan.h"
 
 namespace vantrel::meter {
@@ -69,18 +104,12 @@ PeakScan peakScanFor(std::int64_t targets) noexcept {
     return HWY_DISPATCH_TABLE(scanPeak)[chosen.GetIndex()];
 }
 
-namespace {
-// Starts as the build's baseline and is set to the processor's best while the library loads,
-// before any render thread exists: choosing reads the processor's features, which the render
-// thread must not wait on.
-constinit PeakScan processorScan = &HWY_STATIC_DISPATCH(scanPeak);
-[[maybe_unused]] const bool processorScanChosen = (processorScan = peakScanFor(hwy::SupportedTargets()), true);
-} // namespace
+constinit PeakScan processorPeakScan = &HWY_STATIC_DISPATCH(scanPeak);
 
-float blockPeak(const float* samples, std::uint32_t count) noexcept {
-    if (samples == nullptr) return 0.0f;
-    return processorScan(samples, count);
-}
+namespace {
+[[maybe_unused]] const bool processorPeakScanChosen =
+    (processorPeakScan = peakScanFor(hwy::SupportedTargets()), true);
+} // namespace
 
 } // namespace vantrel::meter
 #endif // HWY_ONCE

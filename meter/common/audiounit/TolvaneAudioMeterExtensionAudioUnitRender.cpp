@@ -26,7 +26,7 @@ AUInternalRenderBlock TolvaneAudioMeterExtensionAudioUnit::internalRenderBlock()
                AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timestamp,
                AUAudioFrameCount frameCount, NSInteger, AudioBufferList* outputData, const AURenderEvent*,
                const AURenderPullInputBlock& pullInputBlock) -> AUAudioUnitStatus {
-        const auto entry = gate.enter();
+        const auto entry = gate.enterFromRender();
         TolvaneAudioMeterExtensionAudioUnit* unit = entry.get();
         if (unit == nullptr) return noErr;
         return unit->render(actionFlags, timestamp, frameCount, outputData, pullInputBlock);

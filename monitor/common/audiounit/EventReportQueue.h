@@ -27,10 +27,11 @@ public:
 private:
     using Storage = std::array<protocol::EventReport, outBufferSize>;
 
-    // Two halves: appends fill one while the taker reads the other.
-    std::array<Storage, 2> halves_{};
+    // The counts first: the take of a tick with nothing to send reads no further.
     std::size_t filling_ = 0;
     std::size_t count_ = 0;
+    // Two halves: appends fill one while the taker reads the other.
+    std::array<Storage, 2> halves_{};
 };
 
 } // namespace vantrel::monitor

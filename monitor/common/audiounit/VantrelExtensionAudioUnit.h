@@ -102,7 +102,13 @@ private:
     void handleDisconnect(const platform::Notification& notification);    // [main]
     void handleArticulations(const platform::Notification& notification); // [main]
 
+    // What a heartbeat tick reads, together: with hundreds of instances each tick finds it out of
+    // the cache.
     std::shared_ptr<VantrelExtensionRenderState> renderState;
+    std::atomic<platform::MIDIPortRef> outputPort{0};
+    std::atomic<platform::MIDIEndpointRef> targetDestination{0};
+    int heartbeatCounter = 0; // timer queue only
+    std::atomic<bool> heartbeatReady{false};
 
     std::shared_ptr<const platform::AVAudioFormat> format;
     std::shared_ptr<platform::AUAudioUnitBus> outputBus;
@@ -110,16 +116,12 @@ private:
 
     std::atomic<std::uint32_t> _uniqueID{0};
     std::atomic<bool> fullStateRestored{false};
-    std::atomic<bool> heartbeatReady{false};
     platform::Published<std::string> _connectedTrackName;
     platform::Published<std::vector<std::string>> _articulationNames;
 
     std::atomic<platform::MIDIClientRef> midiClient{0};
-    std::atomic<platform::MIDIPortRef> outputPort{0};
-    std::atomic<platform::MIDIEndpointRef> targetDestination{0};
 
     std::shared_ptr<platform::DispatchSourceTimer> heartbeatTimer;
-    int heartbeatCounter = 0; // timer queue only
 
     std::array<platform::NotificationCenter::ObserverToken, 3> connectionObservers{};
 };

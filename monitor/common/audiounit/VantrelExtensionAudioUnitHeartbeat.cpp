@@ -23,9 +23,7 @@ void VantrelExtensionAudioUnit::startHeartbeat() {
     auto timer = platform::DispatchSourceTimer::make(
         platform::DispatchQueue::global(platform::QualityOfService::utility));
     timer->schedule(firstTick, tickInterval, platform::Duration::zero());
-    timer->setEventHandler([unit = weakThis<VantrelExtensionAudioUnit>()] {
-        if (const auto self = unit.lock()) self->sendHeartbeat();
-    });
+    timer->setEventHandler<&VantrelExtensionAudioUnit::sendHeartbeat>(weakThis<VantrelExtensionAudioUnit>());
     heartbeatTimer = std::move(timer);
     heartbeatTimer->resume();
 }

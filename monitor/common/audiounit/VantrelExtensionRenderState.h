@@ -51,6 +51,11 @@ public:
 
     std::atomic<bool> isConnected{false};
     std::atomic<bool> sendingEnabled{true};
+    // Beside the flag above: a heartbeat tick reads the flag, the lock and the queue's counts and
+    // nothing else here, and with hundreds of instances each tick finds them out of the cache.
+    platform::UnfairLock outBufferLock;
+    EventReportQueue outBuffer;
+
     // Empty while render resources are not allocated or the host gives no MIDI output.
     platform::Published<platform::AUMIDIOutputEventBlock> cachedMIDIOutputEventBlock;
     platform::Published<protocol::InstanceTag> sysExPrefix;
@@ -58,9 +63,6 @@ public:
 
     mutable platform::UnfairLock monitorLock;
     MonitorValues monitor;
-
-    platform::UnfairLock outBufferLock;
-    EventReportQueue outBuffer;
 
 private:
     void trackMonitorValues(const platform::AUMIDIEvent& event) noexcept;

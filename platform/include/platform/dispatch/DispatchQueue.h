@@ -29,5 +29,7 @@ private:
 
 // The current time of the platform in force. [any]
 TimePoint dispatchNow();
+// The same as work running on a queue may take it (Executor::recentNow). [any]
+TimePoint dispatchRecentNow();
 
 } // namespace platform

@@ -18,6 +18,7 @@ public:
     ~ThreadedExecutor() override;
 
     TimePoint now() const override;
+    TimePoint recentNow() const override;
     std::shared_ptr<SerialQueue> mainQueue() override { return main_; }
     std::shared_ptr<SerialQueue> globalQueue(QualityOfService qos) override;
     std::shared_ptr<SerialQueue> makeQueue(const std::string& label) override;
@@ -25,6 +26,7 @@ public:
 private:
     class Queue;
     std::shared_ptr<Queue> startQueue(const std::string& label, Duration coalescingWindow);
+    TimePoint since(std::chrono::steady_clock::time_point reading) const;
 
     const std::chrono::steady_clock::time_point start_;
     std::mutex mutex_;
