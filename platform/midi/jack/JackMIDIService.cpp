@@ -429,9 +429,10 @@ OSStatus JackMIDIService::createDestination(MIDIClientRef client, const std::str
 }
 
 // A host that runs faster than real time (an offline render) may end the process right after its
-// last send: what is queued still goes out, as long as the server takes it within a moment.
+// last send: what is queued still goes out, as long as the server takes it within a moment. The
+// moment allows for a connection still to be made on a loaded machine.
 void JackMIDIService::deliverQueued() const {
-    const auto deadline = std::chrono::steady_clock::now() + 500ms;
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
     const auto queued = [this] {
         for (std::size_t index = 0; index < slotsInUse_.load(); ++index) {
             if (const auto* queue = (*slots_)[index].queue.load(); queue && !queue->empty()) return true;

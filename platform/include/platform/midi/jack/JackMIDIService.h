@@ -38,7 +38,7 @@ public:
     // server runs yet, as soon as one does. [main]
     JackMIDIService(Executor& executor, std::string clientName);
     ~JackMIDIService() override;
-    // Delivers what is queued (waiting half a second at most), then ends the service's threads:
+    // Delivers what is queued (waiting two seconds at most), then ends the service's threads:
     // no setup change is delivered after it. [main]
     void stop();
 
