@@ -84,6 +84,10 @@ private:
                                        platform::AUAudioFrameCount frameCount,
                                        platform::AudioBufferList* outputData,
                                        const platform::AURenderPullInputBlock& pullInputBlock) noexcept;
+    // Out of line and cold, so that the render call between them stays small: the retried search
+    // and the end of a send window (the send, the paced mapping check, a new window). [render]
+    [[gnu::cold, gnu::noinline]] void searchWhileUnlinked(platform::AUAudioFrameCount frameCount) noexcept;
+    [[gnu::cold, gnu::noinline]] void endSendWindow() noexcept;
     void send(std::uint8_t peakL, std::uint8_t peakR) noexcept;
     void checkMappingFile() noexcept;
 
