@@ -34,12 +34,26 @@ void BM_MeterRender(benchmark::State& state) {
     perFrame(state, state.range(0));
 }
 
+// Baseline: the plug-in interface's floor, a render block that only calls the pull block, through
+// the host's call as above.
+void BM_BaselinePullOnlyRender(benchmark::State& state) {
+    const platform::AUInternalRenderBlock block =
+        [](platform::AudioUnitRenderActionFlags* actionFlags, const platform::AudioTimeStamp* timestamp,
+           platform::AUAudioFrameCount frameCount, platform::NSInteger, platform::AudioBufferList* outputData,
+           const platform::AURenderEvent*, const platform::AURenderPullInputBlock& pullInputBlock) {
+            return pullInputBlock(actionFlags, timestamp, frameCount, 0, outputData);
+        };
+    HostAudioBuffers audio(static_cast<platform::AUAudioFrameCount>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderAudio(block, audio));
+    perFrame(state, state.range(0));
+}
+
 // The peak scan alone over both channels.
 void BM_MeterPeakScan(benchmark::State& state) {
     HostAudioBuffers audio(static_cast<platform::AUAudioFrameCount>(state.range(0)));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(meter::blockPeak(audio.channel(0), audio.frames()));
-        benchmark::DoNotOptimize(meter::blockPeak(audio.channel(1), audio.frames()));
+        benchmark::DoNotOptimize(meter::stereoPeaks(audio.channel(0), audio.frames(), audio.channel(1), audio.frames()));
     }
     perFrame(state, state.range(0));
 }
@@ -76,6 +90,7 @@ void BM_BaselineMemcpy(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MeterRender)->Arg(64)->Arg(512)->Arg(2048);
+BENCHMARK(BM_BaselinePullOnlyRender)->Arg(64)->Arg(512)->Arg(2048);
 BENCHMARK(BM_MeterPeakScan)->Arg(64)->Arg(512)->Arg(2048);
 BENCHMARK(BM_BaselinePlainLoopScan)->Arg(64)->Arg(512)->Arg(2048);
 BENCHMARK(BM_BaselineMemcpy)->Arg(64)->Arg(512)->Arg(2048);

@@ -10,13 +10,20 @@ using namespace platform;
 
 namespace {
 
-// The peak of the first `frameCount` samples of buffer `index`; 0 when there is no such buffer
-// or it holds no data. A buffer shorter than the frame count is read only as far as it reaches.
-[[gnu::always_inline]] inline float channelPeak(const AudioBufferList* list, std::uint32_t index, AUAudioFrameCount frameCount) noexcept {
-    if (list == nullptr || index >= std::min(list->mNumberBuffers, kAudioBufferListCapacity)) return 0.0f;
+// The samples of buffer `index` to scan: the first `frameCount`, or as far as a shorter buffer
+// reaches; none when there is no such buffer or it holds no data.
+struct Channel {
+    const float* samples = nullptr;
+    std::uint32_t count = 0;
+};
+
+[[gnu::always_inline]] inline Channel channel(const AudioBufferList* list, std::uint32_t index,
+                                              AUAudioFrameCount frameCount) noexcept {
+    if (list == nullptr || index >= std::min(list->mNumberBuffers, kAudioBufferListCapacity)) return {};
     const AudioBuffer& buffer = list->mBuffers[index];
+    if (buffer.mData == nullptr) return {};
     const auto available = static_cast<AUAudioFrameCount>(buffer.mDataByteSize / sizeof(float));
-    return blockPeak(static_cast<const float*>(buffer.mData), std::min(frameCount, available));
+    return {static_cast<const float*>(buffer.mData), std::min(frameCount, available)};
 }
 
 } // namespace
@@ -32,8 +39,11 @@ namespace {
     const AUAudioUnitStatus pulled = pullInputBlock(actionFlags, timestamp, frameCount, 0, outputData);
     if (pulled != noErr) return pulled;
 
-    currentPeakL_ = std::max(currentPeakL_, channelPeak(outputData, 0, frameCount));
-    currentPeakR_ = std::max(currentPeakR_, channelPeak(outputData, 1, frameCount));
+    const Channel left = channel(outputData, 0, frameCount);
+    const Channel right = channel(outputData, 1, frameCount);
+    const StereoPeaks peaks = stereoPeaks(left.samples, left.count, right.samples, right.count);
+    currentPeakL_ = std::max(currentPeakL_, peaks.left);
+    currentPeakR_ = std::max(currentPeakR_, peaks.right);
 
     samplesSinceLastSend_ += frameCount;
     if (samplesSinceLastSend_ >= sendIntervalSamples) [[unlikely]] endSendWindow();
