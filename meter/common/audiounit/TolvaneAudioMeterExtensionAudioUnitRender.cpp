@@ -10,13 +10,13 @@ using namespace platform;
 
 namespace {
 
-// The samples of buffer `index` to scan: the first `frameCount`, or as far as a shorter buffer
-// reaches; none when there is no such buffer or it holds no data.
 struct Channel {
     const float* samples = nullptr;
     std::uint32_t count = 0;
 };
 
+// The samples of buffer `index` to scan: the first `frameCount`, or as far as a shorter buffer
+// reaches; none when there is no such buffer or it holds no data.
 [[gnu::always_inline]] inline Channel channel(const AudioBufferList* list, std::uint32_t index,
                                               AUAudioFrameCount frameCount) noexcept {
     if (list == nullptr || index >= std::min(list->mNumberBuffers, kAudioBufferListCapacity)) return {};
@@ -29,7 +29,7 @@ struct Channel {
 } // namespace
 
 // Inlined into the block, so that a render call makes no calls of its own but the pull and the
-// scans.
+// scan.
 [[gnu::always_inline]] inline AUAudioUnitStatus TolvaneAudioMeterExtensionAudioUnit::render(
     AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timestamp, AUAudioFrameCount frameCount,
     AudioBufferList* outputData, const AURenderPullInputBlock& pullInputBlock) noexcept {
