@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform/notify/NotificationCenter.h"
+#include "protocol/ReceiverMessages.h"
 #include "support/PluginComponents.h"
 
 namespace vantrel::bench {
@@ -12,6 +13,21 @@ using namespace platform;
 
 ReceiverDestination::ReceiverDestination() : receiver_(std::filesystem::temp_directory_path()) {
     receiver_.up();
+}
+
+QueuedDestination::QueuedDestination() {
+    MIDIClientCreateWithBlock("Bench queue", &client_, [](const MIDINotification&) {});
+    MIDIEndpointRef endpoint = 0;
+    MIDIDestinationCreateWithBlock(client_, "Bench queue", &endpoint, [ring = ring_.get()](const MIDIPacketList* list, void*) {
+        const MIDIPacket& packet = list->packet[0];
+        auto& slot = ring->slots[ring->pushed++ % ring->slots.size()];
+        std::copy_n(packet.data, std::min<std::size_t>(packet.length, slot.size()), slot.begin());
+    });
+    MIDIObjectSetIntegerProperty(endpoint, kMIDIPropertyUniqueID, protocol::KVRT);
+}
+
+QueuedDestination::~QueuedDestination() {
+    MIDIClientDispose(client_);
 }
 
 HostEventList::HostEventList(int phase, std::size_t count) : events_(count) {

@@ -24,6 +24,25 @@ private:
     vantrel::receiver::Receiver receiver_;
 };
 
+// A destination with the receiver's unique ID whose read block only copies each list's first
+// packet into a ring, as a host's MIDISend pushes the bytes for the receiver to decode in its own
+// process: the meter's send measured without decoding that never runs on a host's render thread.
+class QueuedDestination {
+public:
+    QueuedDestination();
+    ~QueuedDestination();
+    QueuedDestination(const QueuedDestination&) = delete;
+    QueuedDestination& operator=(const QueuedDestination&) = delete;
+
+private:
+    struct Ring {
+        std::array<std::array<std::uint8_t, 32>, 64> slots{};
+        std::uint64_t pushed = 0;
+    };
+    std::unique_ptr<Ring> ring_ = std::make_unique<Ring>();
+    platform::MIDIClientRef client_ = 0;
+};
+
 // One render cycle's events as a host plays them: controller sweeps on four channels, pitch
 // wheel, channel pressure, notes and channel-16 notes. `phase` shifts every value, so that lists
 // of different phases report every controller event again.

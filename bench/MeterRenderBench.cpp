@@ -20,12 +20,29 @@ void perFrame(benchmark::State& state, std::int64_t frames) {
     state.SetBytesProcessed(frames * 2 * static_cast<std::int64_t>(sizeof(float)) * state.iterations());
 }
 
-// The whole render call through the unit's block, linked to the receiver, sends included.
+// The whole render call through the unit's block, linked to a destination as cheap as a host's,
+// sends included.
 void BM_MeterRender(benchmark::State& state) {
     platform::SimulatedPlatform sim;
-    const ReceiverDestination receiver;
+    const QueuedDestination destination;
     const auto unit = createMeter();
     const auto block = unit->internalRenderBlock();
+    HostAudioBuffers audio(static_cast<platform::AUAudioFrameCount>(state.range(0)));
+    if (unit->targetDestination() == 0) state.SkipWithError("the meter found no destination");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderAudio(block, audio));
+    perFrame(state, state.range(0));
+}
+
+// Baseline: the plug-in interface's floor, a render block that only calls the pull block, through
+// the host's call as above.
+void BM_BaselinePullOnlyRender(benchmark::State& state) {
+    const platform::AUInternalRenderBlock block =
+        [](platform::AudioUnitRenderActionFlags* actionFlags, const platform::AudioTimeStamp* timestamp,
+           platform::AUAudioFrameCount frameCount, platform::NSInteger, platform::AudioBufferList* outputData,
+           const platform::AURenderEvent*, const platform::AURenderPullInputBlock& pullInputBlock) {
+            return pullInputBlock(actionFlags, timestamp, frameCount, 0, outputData);
+        };
     HostAudioBuffers audio(static_cast<platform::AUAudioFrameCount>(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(renderAudio(block, audio));
@@ -36,8 +53,7 @@ void BM_MeterRender(benchmark::State& state) {
 void BM_MeterPeakScan(benchmark::State& state) {
     HostAudioBuffers audio(static_cast<platform::AUAudioFrameCount>(state.range(0)));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(meter::blockPeak(audio.channel(0), audio.frames()));
-        benchmark::DoNotOptimize(meter::blockPeak(audio.channel(1), audio.frames()));
+        benchmark::DoNotOptimize(meter::stereoPeaks(audio.channel(0), audio.frames(), audio.channel(1), audio.frames()));
     }
     perFrame(state, state.range(0));
 }
@@ -74,6 +90,7 @@ void BM_BaselineMemcpy(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MeterRender)->Arg(64)->Arg(512)->Arg(2048);
+BENCHMARK(BM_BaselinePullOnlyRender)->Arg(64)->Arg(512)->Arg(2048);
 BENCHMARK(BM_MeterPeakScan)->Arg(64)->Arg(512)->Arg(2048);
 BENCHMARK(BM_BaselinePlainLoopScan)->Arg(64)->Arg(512)->Arg(2048);
 BENCHMARK(BM_BaselineMemcpy)->Arg(64)->Arg(512)->Arg(2048);

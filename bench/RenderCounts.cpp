@@ -45,7 +45,7 @@ int countMonitor(bool connected) {
 
 int countMeter(platform::AUAudioFrameCount frames) {
     platform::SimulatedPlatform sim;
-    const ReceiverDestination receiver;
+    const QueuedDestination destination;
     const auto unit = createMeter();
     const auto block = unit->internalRenderBlock();
     HostAudioBuffers audio(frames);

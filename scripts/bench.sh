@@ -39,7 +39,8 @@ jq -r '
     | ns("BM_BaselineMemcpy/\($f)"; "ns_per_frame") as $memcpy
     | "meter \($f) frames: scan speed / memcpy speed = \($memcpy / ns("BM_MeterPeakScan/\($f)"; "ns_per_frame") * 100 | round / 100)"
       + " (plain loop \($memcpy / ns("BM_BaselinePlainLoopScan/\($f)"; "ns_per_frame") * 100 | round / 100))"
-      + ", render time / memcpy time = \(ns("BM_MeterRender/\($f)"; "ns_per_frame") / $memcpy * 100 | round / 100)" ),
+      + ", render time / memcpy time = \(ns("BM_MeterRender/\($f)"; "ns_per_frame") / $memcpy * 100 | round / 100)"
+      + " (a block that only pulls \(ns("BM_BaselinePullOnlyRender/\($f)"; "ns_per_frame") / $memcpy * 100 | round / 100))" ),
   ( ["0", "1"][] as $c
     | "monitor connected=\($c): / least work (b) = \(ns("BM_MonitorRender/connected:\($c)"; "ns_per_event") / ns("BM_BaselineLeastWork/connected:\($c)"; "ns_per_event") * 100 | round / 100)"
       + ", / walk and pass (a) = \(ns("BM_MonitorRender/connected:\($c)"; "ns_per_event") / ns("BM_BaselineWalkAndPass"; "ns_per_event") * 100 | round / 100)" )

@@ -52,11 +52,17 @@ TEST_P(PeakScanEquivalence, MatchesThePlainLoopBitForBit) {
         const int specialPercent = round % 101;
         for (std::uint32_t i = 0; i < length; ++i)
             block[i] = int(random() % 100) < specialPercent ? specials[special(random)] : ordinary(random);
-        const float expected = plainPeak(block, length);
+        // The right channel is the block's second half, so that the two differ in length and peak.
+        const float* right = block + length / 2;
+        const std::uint32_t rightLength = length - length / 2;
+        const float expectedLeft = plainPeak(block, length);
+        const float expectedRight = plainPeak(right, rightLength);
         for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
-            const float actual = peakScanFor(target)(block, length);
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(actual), std::bit_cast<std::uint32_t>(expected))
-                << hwy::TargetName(target) << ", round " << round << ": " << actual << " for " << expected;
+            const auto [left, rightPeak] = peakScanFor(target)(block, length, right, rightLength);
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(left), std::bit_cast<std::uint32_t>(expectedLeft))
+                << hwy::TargetName(target) << ", round " << round << ": " << left << " for " << expectedLeft;
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(rightPeak), std::bit_cast<std::uint32_t>(expectedRight))
+                << hwy::TargetName(target) << ", round " << round << ": " << rightPeak << " for " << expectedRight;
         }
     }
 }
@@ -80,8 +86,12 @@ TEST(PeakScan, ReadsEveryBlockToItsLastSampleAndNoFurther) {
         for (std::uint32_t i = 0; i < length; ++i)
             block[i] = i % 2 == 0 ? 0.25f : -0.5f;
         block[length - 1] = -0.75f;
-        for (const std::int64_t target : hwy::SupportedAndGeneratedTargets())
-            ASSERT_EQ(peakScanFor(target)(block, length), 0.75f) << hwy::TargetName(target) << ", " << length;
+        for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+            const auto [left, right] = peakScanFor(target)(block, length, nullptr, 0);
+            ASSERT_EQ(left, 0.75f) << hwy::TargetName(target) << ", " << length;
+            ASSERT_EQ(right, 0.0f) << hwy::TargetName(target) << ", no samples";
+            ASSERT_EQ(peakScanFor(target)(nullptr, 0, block, length).right, 0.75f) << hwy::TargetName(target);
+        }
     }
     munmap(mapped, 2 * page);
 }

@@ -7,11 +7,11 @@
 
 namespace vantrel::meter {
 
-// The largest absolute value of `count` samples; 0 for none (null or count 0). A NaN sample never
-// raises it; an infinite one does. [render] Never allocates.
-// Inline, so that a render call pays one call per channel.
-inline float blockPeak(const float* samples, std::uint32_t count) noexcept {
-    return samples == nullptr ? 0.0f : processorPeakScan(samples, count);
+// The largest absolute value of each channel's `count` samples; 0 for a count of 0, whatever the
+// pointer. A NaN sample never raises it; an infinite one does. [render] Never allocates.
+inline StereoPeaks stereoPeaks(const float* left, std::uint32_t leftCount, const float* right,
+                               std::uint32_t rightCount) noexcept {
+    return processorPeakScan(left, leftCount, right, rightCount);
 }
 
 // The value sent for a channel's peak: -60..0 dBFS linear onto 0..127, worked in 32-bit float;

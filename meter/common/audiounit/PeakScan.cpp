@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "meter/common/audiounit/PeakScan.h"
+
 HWY_BEFORE_NAMESPACE();
 namespace vantrel::meter::HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
@@ -73,7 +75,7 @@ template <class D> HWY_INLINE float vectorPeak(D d, const float* samples, std::s
     return lanePeak(d, hn::Max(hn::Max(peak0, peak1), hn::Max(peak2, peak3)));
 }
 
-float scanPeak(const float* samples, std::uint32_t count) {
+HWY_INLINE float scanPeak(const float* samples, std::uint32_t count) {
     const hn::ScalableTag<float> floats;
     if (count >= hn::Lanes(floats)) return vectorPeak(floats, samples, count);
     // Blocks shorter than a full vector take four lanes at a time, and fewer than four samples
@@ -88,23 +90,25 @@ float scanPeak(const float* samples, std::uint32_t count) {
     return peak;
 }
 
+StereoPeaks scanPeaks(const float* left, std::uint32_t leftCount, const float* right, std::uint32_t rightCount) {
+    return {scanPeak(left, leftCount), scanPeak(right, rightCount)};
+}
+
 } // namespace vantrel::meter::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
-#include "meter/common/audiounit/PeakScan.h"
-
 namespace vantrel::meter {
 
-HWY_EXPORT(scanPeak);
+HWY_EXPORT(scanPeaks);
 
 PeakScan peakScanFor(std::int64_t targets) noexcept {
     hwy::ChosenTarget chosen;
     chosen.Update(targets);
-    return HWY_DISPATCH_TABLE(scanPeak)[chosen.GetIndex()];
+    return HWY_DISPATCH_TABLE(scanPeaks)[chosen.GetIndex()];
 }
 
-constinit PeakScan processorPeakScan = &HWY_STATIC_DISPATCH(scanPeak);
+constinit PeakScan processorPeakScan = &HWY_STATIC_DISPATCH(scanPeaks);
 
 namespace {
 [[maybe_unused]] const bool processorPeakScanChosen =

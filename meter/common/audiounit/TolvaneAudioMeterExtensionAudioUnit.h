@@ -84,6 +84,10 @@ private:
                                        platform::AUAudioFrameCount frameCount,
                                        platform::AudioBufferList* outputData,
                                        const platform::AURenderPullInputBlock& pullInputBlock) noexcept;
+    // Out of line and cold, so that the render call between them stays small: the retried search
+    // and the end of a send window (the send, the paced mapping check, a new window). [render]
+    [[gnu::cold, gnu::noinline]] void searchWhileUnlinked(platform::AUAudioFrameCount frameCount) noexcept;
+    [[gnu::cold, gnu::noinline]] void endSendWindow() noexcept;
     void send(std::uint8_t peakL, std::uint8_t peakR) noexcept;
     void checkMappingFile() noexcept;
 
@@ -94,18 +98,20 @@ private:
     static std::atomic<std::uint8_t> nextInstanceID;
 
     std::atomic<platform::MIDIClientRef> midiClient_{0};
-    std::atomic<platform::MIDIPortRef> midiOutputPort_{0};
-    std::atomic<platform::MIDIEndpointRef> targetDestination_{0};
     const std::uint8_t instanceID_;
     std::atomic<std::uint8_t> trackNr_{0};
     platform::Published<std::string> trackName_;
 
+    // What every render call reads or writes, in one cache line: the link it checks and the
+    // window it counts.
+    alignas(64) std::atomic<platform::MIDIPortRef> midiOutputPort_{0};
+    std::atomic<platform::MIDIEndpointRef> targetDestination_{0};
     // Render thread only.
-    std::uint32_t mappingCheckCounter_ = 0;
     float currentPeakL_ = 0;
     float currentPeakR_ = 0;
     std::uint32_t samplesSinceLastSend_ = 0;
     std::uint32_t destSearchCounter_ = 0;
+    std::uint32_t mappingCheckCounter_ = 0;
 
     // Set while a mapping check runs; a check that finds it set skips instead of waiting, as the
     // one under way reads the same file. It also hands lastMappingModDate_ from check to check.

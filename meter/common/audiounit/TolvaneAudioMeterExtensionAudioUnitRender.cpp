@@ -10,16 +10,45 @@ using namespace platform;
 
 namespace {
 
-// The peak of the first `frameCount` samples of buffer `index`; 0 when there is no such buffer
-// or it holds no data. A buffer shorter than the frame count is read only as far as it reaches.
-float channelPeak(const AudioBufferList* list, std::uint32_t index, AUAudioFrameCount frameCount) noexcept {
-    if (list == nullptr || index >= std::min(list->mNumberBuffers, kAudioBufferListCapacity)) return 0.0f;
+struct Channel {
+    const float* samples = nullptr;
+    std::uint32_t count = 0;
+};
+
+// The samples of buffer `index` to scan: the first `frameCount`, or as far as a shorter buffer
+// reaches; none when there is no such buffer or it holds no data.
+[[gnu::always_inline]] inline Channel channel(const AudioBufferList* list, std::uint32_t index,
+                                              AUAudioFrameCount frameCount) noexcept {
+    if (list == nullptr || index >= std::min(list->mNumberBuffers, kAudioBufferListCapacity)) return {};
     const AudioBuffer& buffer = list->mBuffers[index];
+    if (buffer.mData == nullptr) return {};
     const auto available = static_cast<AUAudioFrameCount>(buffer.mDataByteSize / sizeof(float));
-    return blockPeak(static_cast<const float*>(buffer.mData), std::min(frameCount, available));
+    return {static_cast<const float*>(buffer.mData), std::min(frameCount, available)};
 }
 
 } // namespace
+
+// Inlined into the block, so that a render call makes no calls of its own but the pull and the
+// scan.
+[[gnu::always_inline]] inline AUAudioUnitStatus TolvaneAudioMeterExtensionAudioUnit::render(
+    AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timestamp, AUAudioFrameCount frameCount,
+    AudioBufferList* outputData, const AURenderPullInputBlock& pullInputBlock) noexcept {
+    if (!pullInputBlock) return noErr;
+    if (targetDestination_ == 0 || midiOutputPort_ == 0) [[unlikely]] searchWhileUnlinked(frameCount);
+
+    const AUAudioUnitStatus pulled = pullInputBlock(actionFlags, timestamp, frameCount, 0, outputData);
+    if (pulled != noErr) return pulled;
+
+    const Channel left = channel(outputData, 0, frameCount);
+    const Channel right = channel(outputData, 1, frameCount);
+    const StereoPeaks peaks = stereoPeaks(left.samples, left.count, right.samples, right.count);
+    currentPeakL_ = std::max(currentPeakL_, peaks.left);
+    currentPeakR_ = std::max(currentPeakR_, peaks.right);
+
+    samplesSinceLastSend_ += frameCount;
+    if (samplesSinceLastSend_ >= sendIntervalSamples) [[unlikely]] endSendWindow();
+    return noErr;
+}
 
 AUInternalRenderBlock TolvaneAudioMeterExtensionAudioUnit::internalRenderBlock() {
     return [gate = callbackGate_.handle()](
@@ -33,28 +62,15 @@ AUInternalRenderBlock TolvaneAudioMeterExtensionAudioUnit::internalRenderBlock()
     };
 }
 
-AUAudioUnitStatus TolvaneAudioMeterExtensionAudioUnit::render(
-    AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timestamp, AUAudioFrameCount frameCount,
-    AudioBufferList* outputData, const AURenderPullInputBlock& pullInputBlock) noexcept {
-    if (!pullInputBlock) return noErr;
-
-    if (targetDestination_ == 0 || midiOutputPort_ == 0) {
-        destSearchCounter_ += frameCount;
-        if (destSearchCounter_ > destSearchInterval) {
-            destSearchCounter_ = 0;
-            findTargetDestination();
-        }
+void TolvaneAudioMeterExtensionAudioUnit::searchWhileUnlinked(AUAudioFrameCount frameCount) noexcept {
+    destSearchCounter_ += frameCount;
+    if (destSearchCounter_ > destSearchInterval) {
+        destSearchCounter_ = 0;
+        findTargetDestination();
     }
+}
 
-    const AUAudioUnitStatus pulled = pullInputBlock(actionFlags, timestamp, frameCount, 0, outputData);
-    if (pulled != noErr) return pulled;
-
-    currentPeakL_ = std::max(currentPeakL_, channelPeak(outputData, 0, frameCount));
-    currentPeakR_ = std::max(currentPeakR_, channelPeak(outputData, 1, frameCount));
-
-    samplesSinceLastSend_ += frameCount;
-    if (samplesSinceLastSend_ < sendIntervalSamples) return noErr;
-
+void TolvaneAudioMeterExtensionAudioUnit::endSendWindow() noexcept {
     send(meterValue(currentPeakL_), meterValue(currentPeakR_));
     mappingCheckCounter_ += sendIntervalSamples;
     if (mappingCheckCounter_ >= mappingCheckInterval) {
@@ -64,7 +80,6 @@ AUAudioUnitStatus TolvaneAudioMeterExtensionAudioUnit::render(
     currentPeakL_ = 0;
     currentPeakR_ = 0;
     samplesSinceLastSend_ = 0;
-    return noErr;
 }
 
 void TolvaneAudioMeterExtensionAudioUnit::send(std::uint8_t peakL, std::uint8_t peakR) noexcept {
