@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ clang-14 libclang-rt-14-dev nlohmann-json3-dev
           libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev lv2-dev lilv-utils sordi jalv sox
           libjack-jackd2-dev jackd2 libsdbus-c++-dev dbus-daemon libreaderwriterqueue-dev libcli11-dev
           libncurses-dev libcairo2-dev libpango1.0-dev fonts-inter fonts-dejavu-core libx11-dev xvfb xdotool
-          imagemagick python3 ardour)
+          imagemagick python3 ardour pipewire pipewire-jack)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

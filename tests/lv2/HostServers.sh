@@ -22,7 +22,7 @@ stop_all() {
 # Both servers up, and vantrel-receiver on them (start_receiver).
 #   start_servers_and_receiver RECEIVER [OPTION...]
 start_servers_and_receiver() {
-    start_jack
+    start_jack_server
     start_bus
     wait_for_servers 10
     start_receiver "$@"

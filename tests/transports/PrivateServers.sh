@@ -33,6 +33,57 @@ start_jack() {
     jack_pid=$!
     pids+=("$jack_pid")
 }
+# PipeWire as the JACK server, as on current desktops: a dummy driver and nothing else (no devices,
+# no session manager, for JACK clients link their ports themselves), its socket in the scratch
+# folder, and the user's PipeWire configuration out of reach. The JACK clients started after it load
+# PipeWire's libjack.
+start_pipewire() {
+    mkdir -m 700 "$work/pipewire"
+    export PIPEWIRE_RUNTIME_DIR="$work/pipewire" XDG_CONFIG_HOME="$work/config"
+    unset PIPEWIRE_REMOTE
+    local period=${VANTREL_JACK_PERIOD:-256}
+    cat >"$work/pipewire/server.conf" <<EOF
+context.properties = {
+    core.daemon = true
+    core.name = pipewire-0
+    default.clock.rate = 48000
+    default.clock.quantum = $period
+    default.clock.min-quantum = $period
+    default.clock.max-quantum = $period
+}
+context.spa-libs = { support.* = support/libspa-support }
+context.modules = [
+    { name = libpipewire-module-protocol-native }
+    # Grants the clients their rights: without it they wait forever.
+    { name = libpipewire-module-access }
+    { name = libpipewire-module-client-node }
+    { name = libpipewire-module-metadata }
+    { name = libpipewire-module-spa-node-factory }
+    { name = libpipewire-module-link-factory }
+]
+context.objects = [
+    { factory = spa-node-factory
+      args = { factory.name = support.node.driver node.name = Dummy-Driver priority.driver = 20000 } }
+    # Where JACK clients keep their port properties.
+    { factory = metadata args = { metadata.name = default } }
+]
+EOF
+    pipewire -c "$work/pipewire/server.conf" >>"$work/pipewire.out" 2>&1 &
+    jack_pid=$!
+    pids+=("$jack_pid")
+    # ${LIB} is left for the dynamic loader to expand, as pw-jack does. A client that still loads
+    # jackd's libjack fails rather than starting a jackd of its own.
+    export LD_LIBRARY_PATH='/usr/${LIB}/pipewire-0.3/jack'"${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+    export JACK_NO_START_SERVER=1
+}
+# VANTREL_JACK_SERVER: jackd unless set, or pipewire.
+start_jack_server() {
+    case ${VANTREL_JACK_SERVER:-jackd} in
+        jackd) start_jack ;;
+        pipewire) start_pipewire ;;
+        *) fail "no JACK server called ${VANTREL_JACK_SERVER}" ;;
+    esac
+}
 start_bus() {
     dbus-daemon --session --nofork --address="unix:path=$work/bus" --print-pid=1 >"$work/bus.pid" 2>&1 &
     bus_pid=$!
