@@ -14,7 +14,9 @@ std::optional<platform::OSStatus> sendParts(platform::MIDIPortRef port, platform
                                             std::initializer_list<std::span<const std::uint8_t>> parts,
                                             MIDISendFunction send) {
     if (port == 0 || destination == 0) return std::nullopt;
-    alignas(std::max_align_t) std::array<std::byte, packetListSize> buffer{};
+    // Not cleared: the list's init and add write every byte a reader looks at, and a meter sends
+    // from its render thread.
+    alignas(std::max_align_t) std::array<std::byte, packetListSize> buffer;
     auto* list = reinterpret_cast<platform::MIDIPacketList*>(buffer.data());
     platform::MIDIPacket* packet = platform::MIDIPacketListInit(list);
     for (const auto part : parts) {
