@@ -2,8 +2,6 @@
 // The container application's window on the X server: the window group's content, at the size
 // its tree asks for, until the user closes it or the process is asked to quit (SIGINT, SIGTERM).
 
-#include <ostream>
-
 #include "app/TolvaneVantrelApp.h"
 
 namespace vantrel {

@@ -15,15 +15,19 @@ void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent
         if (count_ == capacity) break;
         const std::uint32_t size = event->body.size;
         if (event->body.type != midiEvent || size == 0 || size > 3 || event->time.frames < 0) continue;
+        // Slices take the events in frame order: one a host sent out of order is played with the
+        // event before it rather than lost.
+        const std::uint32_t earliest = count_ > 0 ? frames_[count_ - 1] : 0;
+        const auto frame = std::max(static_cast<std::uint32_t>(event->time.frames), earliest);
         platform::AUMIDIEvent& midi = events_[count_].MIDI;
         midi.next = nullptr;
         if (count_ > 0) events_[count_ - 1].head.next = &events_[count_];
-        midi.eventSampleTime = startSampleTime + event->time.frames;
+        midi.eventSampleTime = startSampleTime + frame;
         midi.eventType = platform::AURenderEventMIDI;
         midi.length = static_cast<std::uint16_t>(size);
         midi.cable = 0;
         std::copy_n(static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body)), size, midi.data);
-        frames_[count_] = static_cast<std::uint32_t>(event->time.frames);
+        frames_[count_] = frame;
         ++count_;
     }
 }

@@ -22,6 +22,7 @@ void DispatchSourceTimer::setEventHandler(Work handler) {
     std::lock_guard guard(mutex_);
     handler_ = std::move(handler);
     targetTick_ = nullptr;
+    target_.reset();
 }
 
 void DispatchSourceTimer::resume() {

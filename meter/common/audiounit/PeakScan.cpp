@@ -20,9 +20,10 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 // The plain loop's step in every lane: a NaN compares false and leaves the peak as it was, so
 // the peaks never hold a NaN and their order of reduction cannot change the result. x86's max
-// (and Highway's portable one) is that step in one instruction when the peak comes second: it
-// returns its second operand whenever one of the two is NaN. Other processors' max lets a NaN
-// through, so there the comparison is spelled out.
+// (and Highway's portable one) is that step in one instruction when the peak comes second and
+// is never NaN itself: x86's returns its second operand whenever one of the two is NaN, the
+// portable one the operand that is no NaN. Other processors' max lets a NaN through, so there
+// the comparison is spelled out.
 template <class V> HWY_INLINE V raise(V peak, V magnitude) {
 #if HWY_ARCH_X86 || HWY_TARGET == HWY_EMU128 || HWY_TARGET == HWY_SCALAR
     return hn::Max(magnitude, peak);

@@ -20,6 +20,13 @@ namespace {
 constexpr auto retryInterval = 500ms;
 constexpr const char* integerType = "http://www.w3.org/2001/XMLSchema#int";
 
+// Polls `holds` every millisecond until it turns false or `timeout` has passed.
+template <class Condition> void waitWhile(Condition holds, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (holds() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+}
+
 } // namespace
 
 // An output port of ours and the lists it queued; the queue outlives the port, so that a slot
@@ -273,6 +280,9 @@ OSStatus JackMIDIService::send(MIDIPortRef port, MIDIEndpointRef destination, co
         std::memcpy(record.bytes.data() + length, packet->data, packet->length);
         length += packet->length;
     }
+    // A list without bytes sends nothing; queued, a server that refuses empty events would hold
+    // up the lists behind it.
+    if (length == 0) return noErr;
     record.length = static_cast<std::uint16_t>(length);
     return slot->queue.load(std::memory_order_acquire)->tryPush(record) ? noErr : kMIDIMessageSendErr;
 }
@@ -432,22 +442,18 @@ OSStatus JackMIDIService::createDestination(MIDIClientRef client, const std::str
 // last send: what is queued still goes out, as long as the server takes it within a moment. The
 // moment allows for a connection still to be made on a loaded machine.
 void JackMIDIService::deliverQueued() const {
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
     const auto queued = [this] {
         for (std::size_t index = 0; index < slotsInUse_.load(); ++index) {
             if (const auto* queue = (*slots_)[index].queue.load(); queue && !queue->empty()) return true;
         }
         return false;
     };
-    while (client_.load() != nullptr && !stopping_.load() && queued() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
+    waitWhile([&] { return client_.load() != nullptr && !stopping_.load() && queued(); }, 2s);
 }
 
 void JackMIDIService::waitForTwoCycles() const {
     const auto start = cycles_.load();
-    const auto deadline = std::chrono::steady_clock::now() + 200ms;
-    while (cycles_.load() < start + 2 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
+    waitWhile([&] { return cycles_.load() < start + 2; }, 200ms);
 }
 
 OSStatus JackMIDIService::disposeEndpoint(MIDIEndpointRef endpoint) {
