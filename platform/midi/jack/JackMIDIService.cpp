@@ -68,6 +68,7 @@ JackMIDIService::JackMIDIService(Executor& executor, std::string clientName)
     {
         std::lock_guard guard(mutex_);
         open();
+        refreshDestinations(); // a plug-in looks for its destination as soon as it is made
     }
     keeper_ = std::thread([this] { keep(); });
     reader_ = std::thread([this] { deliver(); });
@@ -148,6 +149,7 @@ void JackMIDIService::close() {
         }
     }
     order_.clear();
+    publishDestinations();
 }
 
 void JackMIDIService::registerOwnPort(OwnDestination& destination) {
@@ -188,7 +190,10 @@ void JackMIDIService::keep() {
 void JackMIDIService::refreshDestinations() const {
     jack_client_t* client = client_.load();
     order_.clear();
-    if (client == nullptr) return;
+    if (client == nullptr) {
+        publishDestinations();
+        return;
+    }
     const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
     std::vector<std::string> names;
     for (const char** name = ports; name != nullptr && *name != nullptr; ++name)
@@ -220,6 +225,37 @@ void JackMIDIService::refreshDestinations() const {
         }
         order_.push_back(found->second.handle);
     }
+    publishDestinations();
+}
+
+void JackMIDIService::publishDestinations() const {
+    std::vector<Listed> listed;
+    listed.reserve(order_.size());
+    for (const MIDIEndpointRef handle : order_)
+        listed.push_back({handle, readUniqueID(handle)});
+    const std::lock_guard guard(listMutex_);
+    listed_.swap(listed);
+}
+
+std::optional<std::int32_t> JackMIDIService::readUniqueID(MIDIEndpointRef object) const {
+    if (const OwnDestination* destination = ownDestination(object)) return destination->uniqueID;
+    const auto found = std::find_if(known_.begin(), known_.end(),
+                                    [object](const auto& entry) { return entry.second.handle == object; });
+    if (found == known_.end()) return std::nullopt;
+    jack_client_t* client = client_.load();
+    jack_port_t* port = client ? jack_port_by_name(client, found->first.c_str()) : nullptr;
+    if (port == nullptr) return std::nullopt;
+    char* value = nullptr;
+    char* type = nullptr;
+    std::int32_t uniqueID = -static_cast<std::int32_t>(object & 0x7fffffff); // none set: a generated one
+    if (jack_get_property(jack_port_uuid(port), uniqueIDProperty, &value, &type) == 0 && value != nullptr) {
+        const char* end = value + std::strlen(value);
+        std::int32_t parsed = 0;
+        if (std::from_chars(value, end, parsed).ptr == end) uniqueID = parsed;
+    }
+    jack_free(value);
+    jack_free(type);
+    return uniqueID;
 }
 
 void JackMIDIService::makeWantedRoutes() {
@@ -432,6 +468,7 @@ OSStatus JackMIDIService::createDestination(MIDIClientRef client, const std::str
         free->uniqueID = -static_cast<std::int32_t>(endpoint & 0x7fffffff);
         route->destination.store(endpoint);
         registerOwnPort(*free);
+        refreshDestinations();
         *outDestination = endpoint;
     }
     postNotification(kMIDIMsgSetupChanged);
@@ -470,50 +507,45 @@ OSStatus JackMIDIService::disposeEndpoint(MIDIEndpointRef endpoint) {
         }
         destination->handle = 0;
         destination->read.reset();
+        refreshDestinations();
     }
     postNotification(kMIDIMsgSetupChanged);
     return noErr;
 }
 
 ItemCount JackMIDIService::numberOfDestinations() const {
-    std::lock_guard guard(mutex_);
-    refreshDestinations();
-    return order_.size();
+    const std::lock_guard guard(listMutex_);
+    return listed_.size();
 }
 
 MIDIEndpointRef JackMIDIService::destination(ItemCount index) const {
-    std::lock_guard guard(mutex_);
-    if (order_.empty()) refreshDestinations();
-    return index < order_.size() ? order_[index] : 0;
+    const std::lock_guard guard(listMutex_);
+    return index < listed_.size() ? listed_[index].handle : 0;
 }
 
 OSStatus JackMIDIService::integerProperty(MIDIObjectRef object, MIDIPropertyID property,
                                           std::int32_t* outValue) const {
     if (outValue == nullptr) return paramErr;
-    std::lock_guard guard(mutex_);
-    if (const OwnDestination* destination = ownDestination(object)) {
+    std::optional<std::int32_t> uniqueID;
+    {
+        const std::lock_guard guard(listMutex_);
+        const auto found = std::find_if(listed_.begin(), listed_.end(),
+                                        [object](const Listed& listed) { return listed.handle == object; });
+        if (found != listed_.end()) {
+            if (property != kMIDIPropertyUniqueID) return kMIDIUnknownProperty;
+            uniqueID = found->uniqueID;
+            if (!uniqueID) return kMIDIObjectNotFound;
+        }
+    }
+    if (!uniqueID) {
+        // Not listed: one of ours while the server is away, or a handle gone since.
+        const std::lock_guard guard(mutex_);
+        const OwnDestination* destination = ownDestination(object);
+        if (destination == nullptr) return kMIDIObjectNotFound;
         if (property != kMIDIPropertyUniqueID) return kMIDIUnknownProperty;
-        *outValue = destination->uniqueID;
-        return noErr;
+        uniqueID = destination->uniqueID;
     }
-    const auto found = std::find_if(known_.begin(), known_.end(),
-                                    [object](const auto& entry) { return entry.second.handle == object; });
-    if (found == known_.end()) return kMIDIObjectNotFound;
-    if (property != kMIDIPropertyUniqueID) return kMIDIUnknownProperty;
-    jack_client_t* client = client_.load();
-    jack_port_t* port = client ? jack_port_by_name(client, found->first.c_str()) : nullptr;
-    if (port == nullptr) return kMIDIObjectNotFound;
-    char* value = nullptr;
-    char* type = nullptr;
-    std::int32_t uniqueID = -static_cast<std::int32_t>(object & 0x7fffffff); // none set: a generated one
-    if (jack_get_property(jack_port_uuid(port), uniqueIDProperty, &value, &type) == 0 && value != nullptr) {
-        const char* end = value + std::strlen(value);
-        std::int32_t parsed = 0;
-        if (std::from_chars(value, end, parsed).ptr == end) uniqueID = parsed;
-    }
-    jack_free(value);
-    jack_free(type);
-    *outValue = uniqueID;
+    *outValue = *uniqueID;
     return noErr;
 }
 
@@ -528,6 +560,7 @@ OSStatus JackMIDIService::setIntegerProperty(MIDIObjectRef object, MIDIPropertyI
         const std::string text = std::to_string(value);
         jack_set_property(client, jack_port_uuid(port), uniqueIDProperty, text.c_str(), integerType);
     }
+    publishDestinations();
     return noErr;
 }
 

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <semaphore>
 #include <string>
 #include <thread>
@@ -85,7 +86,9 @@ private:
     void deliver(); // [reader thread] hands received events to read blocks
     bool open();    // under mutex_
     void close();   // under mutex_
-    void refreshDestinations() const; // under mutex_
+    void refreshDestinations() const; // under mutex_; ends with publishDestinations()
+    void publishDestinations() const; // under mutex_
+    std::optional<std::int32_t> readUniqueID(MIDIEndpointRef destination) const; // under mutex_
     void makeWantedRoutes();          // under mutex_
     void registerOwnPort(OwnDestination& destination); // under mutex_
     int routeFor(MIDIEndpointRef destination) const noexcept;
@@ -108,13 +111,25 @@ private:
     std::unique_ptr<std::array<Route, maxRoutes>> routes_;
     std::unique_ptr<std::array<OwnDestination, maxOwnDestinations>> own_;
 
-    mutable std::mutex mutex_; // the JACK client's non-real-time calls and the tables below
+    // The JACK client's non-real-time calls and the tables below. One for the process: libjack's
+    // client side is not safe for calls from two clients at once.
+    static inline std::mutex mutex_;
     struct Known {
         MIDIEndpointRef handle;
         int route;
     };
     mutable std::unordered_map<std::string, Known> known_; // destinations by full port name
     mutable std::vector<MIDIEndpointRef> order_;            // in JACK's order
+
+    // What the enumeration calls answer from: the destinations in JACK's order with their unique
+    // IDs (none: the port went away before it could be read), as the last refresh found them. A
+    // caller, a meter's render thread among them, never waits for the server or for mutex_.
+    struct Listed {
+        MIDIEndpointRef handle;
+        std::optional<std::int32_t> uniqueID;
+    };
+    mutable std::mutex listMutex_; // held only to read or swap listed_
+    mutable std::vector<Listed> listed_;
 
     std::thread keeper_;
     std::thread reader_;
