@@ -11,6 +11,8 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 
+#include "OwnErrors.h"
+
 namespace platform::ui::x11 {
 
 namespace {
@@ -40,6 +42,7 @@ X11Window::X11Window(const render::Renderer& renderer, const Options& options, s
       size_(options.size) {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) throw std::runtime_error("cannot open the X display (is DISPLAY set?)");
+    adopt(display_);
     const int screen = DefaultScreen(display_);
     const ::Window parent = options.parent.value_or(RootWindow(display_, screen));
     const auto width = static_cast<unsigned>(std::max(1.0, size_.width));
@@ -56,13 +59,21 @@ X11Window::X11Window(const render::Renderer& renderer, const Options& options, s
     surface_ = cairo_xlib_surface_create(display_, window_, DefaultVisual(display_, screen),
                                          static_cast<int>(width), static_cast<int>(height));
     XMapWindow(display_, window_);
-    XFlush(display_);
+    if (hadError(display_)) {
+        close();
+        throw std::runtime_error("the X server refused the window (no such parent window?)");
+    }
 }
 
 X11Window::~X11Window() {
+    close();
+}
+
+void X11Window::close() {
     cairo_surface_destroy(surface_);
     XDestroyWindow(display_, window_);
     XCloseDisplay(display_);
+    forget(display_);
 }
 
 int X11Window::connectionFd() const {

@@ -58,6 +58,7 @@ public:
              const std::function<bool()>& keepRunning);
 
 private:
+    void close(); // lets the surface, the window and the connection go
     void press(render::Point point);
     void drag(render::Point point);
     void release(render::Point point);
