@@ -477,7 +477,9 @@ OSStatus JackMIDIService::createDestination(MIDIClientRef client, const std::str
 
 // A host that runs faster than real time (an offline render) may end the process right after its
 // last send: what is queued still goes out, as long as the server takes it within a moment. The
-// moment allows for a connection still to be made on a loaded machine.
+// moment allows for a connection still to be made on a loaded machine. The last lists written
+// stay in our port buffers until a later cycle clears them, and a server that runs a cycle without
+// us while we leave hands that stale buffer to the receiver again; so a cycle must clear them first.
 void JackMIDIService::deliverQueued() const {
     const auto queued = [this] {
         for (std::size_t index = 0; index < slotsInUse_.load(); ++index) {
@@ -485,7 +487,9 @@ void JackMIDIService::deliverQueued() const {
         }
         return false;
     };
-    waitWhile([&] { return client_.load() != nullptr && !stopping_.load() && queued(); }, 2s);
+    if (client_.load() == nullptr || stopping_.load()) return;
+    waitWhile(queued, 2s);
+    waitForTwoCycles();
 }
 
 void JackMIDIService::waitForTwoCycles() const {
