@@ -2,6 +2,16 @@
 # this run only, vantrel-receiver on them, bounded waits, and what the runs do with monitors. The
 # run sets `bin`, the folder of vantrel-receiver and vantrel-send-midi.
 #
+# A run the machine could not carry (see skip below) is tried once more before it counts as
+# skipped.
+if [[ -z ${VANTREL_ATTEMPT:-} ]]; then
+    status=0
+    VANTREL_ATTEMPT=1 "$0" "$@" || status=$?
+    ((status == 77)) || exit "$status"
+    echo "once more" >&2
+    VANTREL_ATTEMPT=2 exec "$0" "$@"
+fi
+
 # JACK keeps its servers' registry and sockets in /dev/shm, shared by every run on the machine:
 # the run goes on in a mount namespace of its own with a /dev/shm of its own, where it may use
 # the one server name without meeting another run's server.
@@ -17,6 +27,21 @@ stop_all() {
     local index
     for ((index = ${#pids[@]} - 1; index >= 0; index--)); do stop "${pids[index]}"; done
     rm -rf "$work"
+}
+
+# Runs the machine could not carry give no verdict (ctest: skipped). JACK drops what a cycle
+# carries when a client misses the cycle, and hands a reader the stale buffer of a client that
+# missed it, so messages lost or repeated while the server reported missed cycles (since
+# xruns_from, a line of its log) prove nothing.
+skip() {
+    echo "SKIPPED: $*" >&2
+    exit 77
+}
+xruns_from=1
+lost() {
+    ! tail -n +"$xruns_from" "$work/jackd.out" 2>/dev/null | grep -q XRun ||
+        skip "$* (the JACK server reported missed cycles)"
+    fail "$@"
 }
 
 # Both servers up, and vantrel-receiver on them (start_receiver).

@@ -6,15 +6,6 @@
 #           monitor comes back with its uid and connection, the meter with its track.
 #   many:   32 monitors and 32 meters for 30 s: every report and peak message arrives, in order.
 set -euo pipefail
-# A run the machine could not carry (see skip below) is tried once more before it counts as
-# skipped.
-if [[ -z ${ARDOUR_ATTEMPT:-} ]]; then
-    status=0
-    ARDOUR_ATTEMPT=1 "$0" "$@" || status=$?
-    ((status == 77)) || exit "$status"
-    echo "once more" >&2
-    ARDOUR_ATTEMPT=2 exec "$0" "$@"
-fi
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/HostServers.sh"
 case_name=$1 bin=$5
@@ -24,24 +15,13 @@ export XDG_CONFIG_HOME="$work/config" READY="$work/ready" STOP="$work/stop"
 export VANTREL_JACK_PERIOD=1024
 receiver=("$bin/vantrel-receiver" --auto-connect --track Strings)
 
-# Runs the machine could not carry give no verdict (ctest: skipped). Ardour 7.3 on a busy
-# machine now and then garbles its own requests to the JACK server, plug-ins or none; and JACK
-# drops what a cycle carries when a client misses the cycle, so a message lost while the server
-# reported missed cycles (since xruns_from, a line of its log) proves nothing.
-skip() {
-    echo "SKIPPED: $*" >&2
-    exit 77
-}
+# Ardour 7.3 on a busy machine now and then garbles its own requests to the JACK server,
+# plug-ins or none: such a run gives no verdict either.
 ardour_lost_jack() { grep -q 'Unknown request' "$work/jackd.out" || grep -q 'JACK HALTED' "$work/ardour.out" 2>/dev/null; }
 eval "fail_for_real() $(declare -f fail | tail -n +2)"
 fail() {
     ! ardour_lost_jack || skip "$* (Ardour lost its JACK connection)"
     fail_for_real "$@"
-}
-xruns_from=1
-lost() {
-    ! tail -n +"$xruns_from" "$work/jackd.out" | grep -q XRun || skip "$* (the JACK server reported missed cycles)"
-    fail "$@"
 }
 
 # Ardour creates or opens the session (CREATE as in ardour_session.lua) and runs until
