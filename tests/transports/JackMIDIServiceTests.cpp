@@ -22,9 +22,16 @@ constexpr std::int32_t receiverID = 0x4B565254;
 // that WithPrivateServers.sh started.
 class JackMIDI : public testing::Test {
 protected:
+    // The sender's client is there first, so that it hears of the receiver's destination
+    // appearing, as a plug-in hears of a receiver started after it.
     void SetUp() override {
-        receiving = std::make_unique<JackMIDIService>(executor, "test-receiver");
         sending = std::make_unique<JackMIDIService>(executor, "test-sender");
+        ASSERT_EQ(sending->createClient("Plug-in", &senderClient,
+                                        [this](const MIDINotification& notification) {
+                                            if (notification.messageID == kMIDIMsgSetupChanged) ++setupChanges;
+                                        }),
+                  noErr);
+        receiving = std::make_unique<JackMIDIService>(executor, "test-receiver");
         ASSERT_EQ(receiving->createClient("Receiver", &receiverClient, {}), noErr);
         ASSERT_EQ(receiving->createDestination(receiverClient, "in", &ownDestination,
                                                [this](const MIDIPacketList* list, void*) {
@@ -35,11 +42,6 @@ protected:
                                                }),
                   noErr);
         ASSERT_EQ(receiving->setIntegerProperty(ownDestination, kMIDIPropertyUniqueID, receiverID), noErr);
-        ASSERT_EQ(sending->createClient("Plug-in", &senderClient,
-                                        [this](const MIDINotification& notification) {
-                                            if (notification.messageID == kMIDIMsgSetupChanged) ++setupChanges;
-                                        }),
-                  noErr);
     }
 
     // Their threads call back into this fixture.
