@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <map>
 #include <sstream>
 #include <tuple>
 
-#include "LogFormCheck.h"
 #include "MappingModel.h"
 #include "MonitorModel.h"
 #include "receiver/MappingFileWriter.h"
@@ -52,6 +52,37 @@ bool receiverFindable() {
             return true;
     }
     return false;
+}
+
+// Who a log line says wrote it: a monitor ("🔌" and "[Vantrel]" lines) or a meter ("[AudioMeter]"),
+// and the uid or instance number it names, if any. The lines' texts are pinned by the scenario
+// traces; here they must come from instances alive.
+struct LogOrigin {
+    bool monitor = false;
+    std::optional<std::uint64_t> number;
+};
+
+std::optional<std::uint64_t> numberAfter(std::string_view text, std::string_view key) {
+    std::size_t at = text.find(key);
+    if (at == std::string_view::npos) return std::nullopt;
+    at += key.size();
+    if (at < text.size() && (text[at] == ' ' || text[at] == '=')) ++at;
+    std::uint64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), number);
+    return error == std::errc{} ? std::optional(number) : std::nullopt;
+}
+
+std::optional<LogOrigin> logOrigin(const platform::LogRecord& record) {
+    const std::string_view text = record.text;
+    if (record.kind == platform::LogKind::systemLog) {
+        if (text.starts_with("[Vantrel] ")) return LogOrigin{true, std::nullopt};
+        if (text.starts_with("[AudioMeter] ")) return LogOrigin{false, numberAfter(text, "instance")};
+    } else if (record.kind == platform::LogKind::unified && record.subsystem == "com.marlek.Vantrel" &&
+               record.category == "AudioUnit" && record.level == platform::LogLevel::error &&
+               text.starts_with("🔌 ")) {
+        return LogOrigin{true, numberAfter(text, "uid")};
+    }
+    return std::nullopt;
 }
 
 // One event as the host's MIDI output received it.
@@ -270,7 +301,7 @@ public:
     void log(const platform::LogRecord& record) override {
         ++happenedSinceQuiet_;
         if (record.text.starts_with("[AudioMeter] Mapping gelesen")) ++coverage_.tracksFromMapping;
-        const auto origin = classifyLogLine(record);
+        const auto origin = logOrigin(record);
         if (!origin) {
             fail("not one of the system's log lines: " + platform::describe(record));
         } else if (!originAlive(*origin)) {
@@ -480,17 +511,17 @@ private:
         }
     }
 
+    // Lines written while an instance is made come before the host knows it.
     bool originAlive(const LogOrigin& origin) const {
-        if (origin.creation && context_.creating) return true;
-        if (origin.kind == LogOrigin::Kind::monitor) {
+        if (context_.creating) return true;
+        if (origin.monitor) {
             return std::ranges::any_of(monitors_, [&](const auto& entry) {
                 const auto unit = entry.second.unit();
-                return unit && (!origin.uid || unit->uniqueID() == *origin.uid);
+                return unit && (!origin.number || unit->uniqueID() == *origin.number);
             });
         }
         return std::ranges::any_of(meters_, [&](const auto& entry) {
-            return entry.second.alive &&
-                   (!origin.instanceID || entry.second.instanceID == *origin.instanceID);
+            return entry.second.alive && (!origin.number || entry.second.instanceID == *origin.number);
         });
     }
 
