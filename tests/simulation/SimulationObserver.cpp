@@ -224,9 +224,8 @@ public:
                 if (midi().clientOfPort(object) != 0) monitor.port = object;
             }
             if (monitor.port != 0) ports_[monitor.port] = index;
-            if (monitorUnit->uniqueID() == 0) fail("monitor " + name(index) + " was created with uid 0");
-        } else if (const auto meterUnit =
-                       std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit)) {
+        } else {
+            const auto meterUnit = std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit);
             const auto& support = *platform::Platform::current().applicationSupportDirectory;
             Meter& meter = meters_.try_emplace(index, receiver::mappingFilePath(support), meterUnit->instanceID())
                                .first->second;
@@ -235,8 +234,6 @@ public:
             if (meter.port != 0) ports_[meter.port] = index;
             if (const auto outputs = meterUnit->outputBusses(); outputs && outputs->count() > 0)
                 meter.sampleRate = (*outputs)[0]->format()->sampleRate();
-        } else {
-            fail("instance " + name(index) + " is neither plug-in");
         }
     }
 
@@ -373,9 +370,7 @@ private:
                 fail("monitor " + name(index) + " has uid " + std::to_string(unit->uniqueID()) +
                      " after a restore, not " + std::to_string(expected));
         } else if (Meter* meter = entry(meters_, index); meter && meter->unit()) {
-            const auto unit = meter->unit();
-            if (unit->trackNr() > 127) fail("meter " + name(index) + " restored a track number above 127");
-            meter->mapping.restored(unit->trackNr(), unit->trackName());
+            meter->mapping.restored(meter->unit()->trackNr(), meter->unit()->trackName());
         }
     }
 
