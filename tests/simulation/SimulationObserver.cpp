@@ -12,7 +12,6 @@
 
 #include "MappingModel.h"
 #include "MonitorModel.h"
-#include "receiver/MappingFileWriter.h"
 #include "host/scenario/ScenarioObserver.h"
 #include "host/script/ScriptParser.h"
 #include "meter/common/audiounit/PeakMeter.h"
@@ -20,6 +19,7 @@
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
 #include "platform/Platform.h"
 #include "platform/dispatch/DispatchQueue.h"
+#include "receiver/MappingFileWriter.h"
 
 namespace vantrel::simulation {
 
@@ -225,10 +225,12 @@ public:
             }
             if (monitor.port != 0) ports_[monitor.port] = index;
         } else {
-            const auto meterUnit = std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit);
+            const auto meterUnit =
+                std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit);
             const auto& support = *platform::Platform::current().applicationSupportDirectory;
-            Meter& meter = meters_.try_emplace(index, receiver::mappingFilePath(support), meterUnit->instanceID())
-                               .first->second;
+            Meter& meter =
+                meters_.try_emplace(index, receiver::mappingFilePath(support), meterUnit->instanceID())
+                    .first->second;
             meter.weak = meterUnit;
             meter.port = meterUnit->midiOutputPort();
             if (meter.port != 0) ports_[meter.port] = index;
@@ -417,8 +419,7 @@ private:
         const auto& command = std::get<host::AudioCommand>(*context_.command);
         const auto input = [&](std::uint32_t buffer, std::uint32_t frame) {
             const std::uint64_t at = std::uint64_t{context_.audioCall} * command.frames + frame;
-            return buffer > 1 ? 0.0f
-                              : (buffer == 0 ? command.left : command.right).sampleAt(at, meter.sampleRate);
+            return (buffer == 0 ? command.left : command.right).sampleAt(at, meter.sampleRate);
         };
         const std::string who = "meter " + name(index);
         const bool pulled = !meter.weak.expired() && command.pull;
@@ -427,35 +428,23 @@ private:
             fail(who + "'s render call returned " + std::to_string(status) + ", not " +
                  std::to_string(expectedStatus));
         const bool pulledSuccessfully = pulled && command.pullStatus == platform::noErr;
-        bool intact = true;
+        bool intact = buffers.mNumberBuffers == command.buffers;
         for (std::uint32_t buffer = 0; buffer < buffers.mNumberBuffers; ++buffer) {
             const auto* samples = static_cast<const float*>(buffers.mBuffers[buffer].mData);
-            for (std::uint32_t frame = 0; frame < command.frames; ++frame)
+            for (std::uint32_t frame = 0; frame < command.frames; ++frame) {
+                const float in = pulledSuccessfully ? input(buffer, frame) : 0.0f;
                 intact = intact &&
-                         std::bit_cast<std::uint32_t>(samples[frame]) ==
-                             std::bit_cast<std::uint32_t>(pulledSuccessfully ? input(buffer, frame) : 0.0f);
+                         std::bit_cast<std::uint32_t>(samples[frame]) == std::bit_cast<std::uint32_t>(in);
+                if (!std::isnan(in)) meter.peaks[buffer] = std::max(meter.peaks[buffer], std::fabs(in));
+            }
         }
         if (!intact) fail(who + "'s output buffers differ from its input, bit for bit");
 
-        bool due = false;
-        if (pulledSuccessfully) {
-            for (std::uint32_t buffer = 0; buffer < std::min(command.buffers, 2u); ++buffer) {
-                for (std::uint32_t frame = 0; frame < command.frames; ++frame) {
-                    if (const float magnitude = std::fabs(input(buffer, frame)); !std::isnan(magnitude))
-                        meter.peaks[buffer] = std::max(meter.peaks[buffer], magnitude);
-                }
-            }
-            meter.windowFrames += command.frames;
-            due = meter.windowFrames >= meterSendInterval;
-        }
+        const bool due = pulledSuccessfully && (meter.windowFrames += command.frames) >= meterSendInterval;
         if (due) {
-            meter.due = {0xF0,
-                         0x7E,
-                         meter.instanceID,
-                         meter.trackNr,
-                         meter::meterValue(meter.peaks[0]),
-                         meter::meterValue(meter.peaks[1]),
-                         0xF7};
+            const std::uint8_t left = meter::meterValue(meter.peaks[0]),
+                               right = meter::meterValue(meter.peaks[1]);
+            meter.due = {0xF0, 0x7E, meter.instanceID, meter.trackNr, left, right, 0xF7};
             meter.windowFrames = 0;
             meter.peaks = {};
             meter.mapping.sent();
