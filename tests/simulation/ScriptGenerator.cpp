@@ -40,15 +40,18 @@ public:
         return choices[below(choices.size())];
     }
 
-    // Ordinary levels mostly; else infinities, extremes, signed zero, a denormal, or any bit
-    // pattern (NaNs with every payload among them).
+    // Ordinary levels mostly; else infinities, extremes, signed zero, any NaN (quiet or signalling,
+    // either sign, any payload), any denormal, or any bit pattern.
     float sample() {
         using Limits = std::numeric_limits<float>;
-        switch (below(4)) {
+        switch (below(8)) {
         case 0:
-            return pick({Limits::infinity(), -Limits::infinity(), Limits::max(), -1e30f, 0.0f, -0.0f,
-                         Limits::denorm_min(), Limits::quiet_NaN()});
+            return pick({Limits::infinity(), -Limits::infinity(), Limits::max(), -1e30f, 0.0f, -0.0f});
         case 1:
+            return std::bit_cast<float>(static_cast<std::uint32_t>(0x7F800001u | (bits() & 0x807FFFFFu)));
+        case 2:
+            return std::bit_cast<float>(static_cast<std::uint32_t>(bits() & 0x807FFFFFu));
+        case 3:
             return std::bit_cast<float>(static_cast<std::uint32_t>(bits()));
         default:
             return static_cast<float>(static_cast<double>(between(-2'000'000, 2'000'000)) / 1'000'000.0);
