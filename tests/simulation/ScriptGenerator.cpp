@@ -148,7 +148,7 @@ private:
         if (roll < 40) {
             if (live(std::nullopt) < maxLiveInstances) create(kind);
         } else if (roll < 55) {
-            if (Instance* alive = some(kind, 0.0)) release(*alive);
+            release(*some(kind, 0.0));
         } else if (roll < 65) {
             line(random_.pick({"fail-next-create bus", "fail-next-create base"}));
         } else if (roll < 75) {
