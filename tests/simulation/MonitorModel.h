@@ -165,14 +165,6 @@ public:
         while (windowEnd < expected_.size() && expected_[windowEnd].renderTime < drain)
             ++windowEnd;
         const std::span<const Expected> window(expected_.data() + windowStart_, windowEnd - windowStart_);
-        const auto matchesAt = [&](std::size_t start) {
-            return std::ranges::equal(batch_, window.subspan(start, batch_.size()), {}, {}, &Expected::bytes);
-        };
-        const auto matchesSomewhere = [&](std::size_t lastStart) {
-            for (std::size_t start = 0; start <= lastStart; ++start)
-                if (matchesAt(start)) return true;
-            return false;
-        };
         const std::string tick = "the tick at " + timeText(drain) + " sent " + std::to_string(batch_.size());
         if (batch_.size() > queueBound) {
             violations.push_back(tick + " reports, more than the queue holds");
@@ -180,9 +172,9 @@ public:
             // Untouched by faults: exactly the first reports queued, up to the bound.
             const std::size_t due = std::min(window.size(), queueBound);
             overflows += window.size() > queueBound;
-            if (batch_.size() != due || !matchesAt(0))
+            if (!std::ranges::equal(batch_, window.first(due), {}, {}, &Expected::bytes))
                 violations.push_back(tick + " reports, not the first " + std::to_string(due) + " queued");
-        } else if (batch_.size() > window.size() || !matchesSomewhere(window.size() - batch_.size())) {
+        } else if (std::ranges::search(window, batch_, {}, &Expected::bytes).empty()) {
             violations.push_back(tick + " reports, not one run of the " + std::to_string(window.size()) +
                                  " queued");
         }
