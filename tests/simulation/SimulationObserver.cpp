@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <map>
 #include <sstream>
 #include <tuple>
 
-#include "LogFormCheck.h"
 #include "MappingModel.h"
 #include "MonitorModel.h"
-#include "receiver/MappingFileWriter.h"
 #include "host/scenario/ScenarioObserver.h"
 #include "host/script/ScriptParser.h"
 #include "meter/common/audiounit/PeakMeter.h"
@@ -20,6 +19,7 @@
 #include "monitor/common/audiounit/VantrelExtensionAudioUnit.h"
 #include "platform/Platform.h"
 #include "platform/dispatch/DispatchQueue.h"
+#include "receiver/MappingFileWriter.h"
 
 namespace vantrel::simulation {
 
@@ -52,6 +52,37 @@ bool receiverFindable() {
             return true;
     }
     return false;
+}
+
+// Who a log line says wrote it: a monitor ("🔌" and "[Vantrel]" lines) or a meter ("[AudioMeter]"),
+// and the uid or instance number it names, if any. The lines' texts are pinned by the scenario
+// traces; here they must come from instances alive.
+struct LogOrigin {
+    bool monitor = false;
+    std::optional<std::uint64_t> number;
+};
+
+std::optional<std::uint64_t> numberAfter(std::string_view text, std::string_view key) {
+    std::size_t at = text.find(key);
+    if (at == std::string_view::npos) return std::nullopt;
+    at += key.size();
+    if (at < text.size() && (text[at] == ' ' || text[at] == '=')) ++at;
+    std::uint64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), number);
+    return error == std::errc{} ? std::optional(number) : std::nullopt;
+}
+
+std::optional<LogOrigin> logOrigin(const platform::LogRecord& record) {
+    const std::string_view text = record.text;
+    if (record.kind == platform::LogKind::systemLog) {
+        if (text.starts_with("[Vantrel] ")) return LogOrigin{true, std::nullopt};
+        if (text.starts_with("[AudioMeter] ")) return LogOrigin{false, numberAfter(text, "instance")};
+    } else if (record.kind == platform::LogKind::unified && record.subsystem == "com.marlek.Vantrel" &&
+               record.category == "AudioUnit" && record.level == platform::LogLevel::error &&
+               text.starts_with("🔌 ")) {
+        return LogOrigin{true, numberAfter(text, "uid")};
+    }
+    return std::nullopt;
 }
 
 // One event as the host's MIDI output received it.
@@ -193,19 +224,18 @@ public:
                 if (midi().clientOfPort(object) != 0) monitor.port = object;
             }
             if (monitor.port != 0) ports_[monitor.port] = index;
-            if (monitorUnit->uniqueID() == 0) fail("monitor " + name(index) + " was created with uid 0");
-        } else if (const auto meterUnit =
-                       std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit)) {
+        } else {
+            const auto meterUnit =
+                std::dynamic_pointer_cast<meter::TolvaneAudioMeterExtensionAudioUnit>(unit);
             const auto& support = *platform::Platform::current().applicationSupportDirectory;
-            Meter& meter = meters_.try_emplace(index, receiver::mappingFilePath(support), meterUnit->instanceID())
-                               .first->second;
+            Meter& meter =
+                meters_.try_emplace(index, receiver::mappingFilePath(support), meterUnit->instanceID())
+                    .first->second;
             meter.weak = meterUnit;
             meter.port = meterUnit->midiOutputPort();
             if (meter.port != 0) ports_[meter.port] = index;
             if (const auto outputs = meterUnit->outputBusses(); outputs && outputs->count() > 0)
                 meter.sampleRate = (*outputs)[0]->format()->sampleRate();
-        } else {
-            fail("instance " + name(index) + " is neither plug-in");
         }
     }
 
@@ -270,7 +300,7 @@ public:
     void log(const platform::LogRecord& record) override {
         ++happenedSinceQuiet_;
         if (record.text.starts_with("[AudioMeter] Mapping gelesen")) ++coverage_.tracksFromMapping;
-        const auto origin = classifyLogLine(record);
+        const auto origin = logOrigin(record);
         if (!origin) {
             fail("not one of the system's log lines: " + platform::describe(record));
         } else if (!originAlive(*origin)) {
@@ -342,9 +372,7 @@ private:
                 fail("monitor " + name(index) + " has uid " + std::to_string(unit->uniqueID()) +
                      " after a restore, not " + std::to_string(expected));
         } else if (Meter* meter = entry(meters_, index); meter && meter->unit()) {
-            const auto unit = meter->unit();
-            if (unit->trackNr() > 127) fail("meter " + name(index) + " restored a track number above 127");
-            meter->mapping.restored(unit->trackNr(), unit->trackName());
+            meter->mapping.restored(meter->unit()->trackNr(), meter->unit()->trackName());
         }
     }
 
@@ -391,8 +419,7 @@ private:
         const auto& command = std::get<host::AudioCommand>(*context_.command);
         const auto input = [&](std::uint32_t buffer, std::uint32_t frame) {
             const std::uint64_t at = std::uint64_t{context_.audioCall} * command.frames + frame;
-            return buffer > 1 ? 0.0f
-                              : (buffer == 0 ? command.left : command.right).sampleAt(at, meter.sampleRate);
+            return (buffer == 0 ? command.left : command.right).sampleAt(at, meter.sampleRate);
         };
         const std::string who = "meter " + name(index);
         const bool pulled = !meter.weak.expired() && command.pull;
@@ -401,35 +428,23 @@ private:
             fail(who + "'s render call returned " + std::to_string(status) + ", not " +
                  std::to_string(expectedStatus));
         const bool pulledSuccessfully = pulled && command.pullStatus == platform::noErr;
-        bool intact = true;
+        bool intact = buffers.mNumberBuffers == command.buffers;
         for (std::uint32_t buffer = 0; buffer < buffers.mNumberBuffers; ++buffer) {
             const auto* samples = static_cast<const float*>(buffers.mBuffers[buffer].mData);
-            for (std::uint32_t frame = 0; frame < command.frames; ++frame)
+            for (std::uint32_t frame = 0; frame < command.frames; ++frame) {
+                const float in = pulledSuccessfully ? input(buffer, frame) : 0.0f;
                 intact = intact &&
-                         std::bit_cast<std::uint32_t>(samples[frame]) ==
-                             std::bit_cast<std::uint32_t>(pulledSuccessfully ? input(buffer, frame) : 0.0f);
+                         std::bit_cast<std::uint32_t>(samples[frame]) == std::bit_cast<std::uint32_t>(in);
+                if (!std::isnan(in)) meter.peaks[buffer] = std::max(meter.peaks[buffer], std::fabs(in));
+            }
         }
         if (!intact) fail(who + "'s output buffers differ from its input, bit for bit");
 
-        bool due = false;
-        if (pulledSuccessfully) {
-            for (std::uint32_t buffer = 0; buffer < std::min(command.buffers, 2u); ++buffer) {
-                for (std::uint32_t frame = 0; frame < command.frames; ++frame) {
-                    if (const float magnitude = std::fabs(input(buffer, frame)); !std::isnan(magnitude))
-                        meter.peaks[buffer] = std::max(meter.peaks[buffer], magnitude);
-                }
-            }
-            meter.windowFrames += command.frames;
-            due = meter.windowFrames >= meterSendInterval;
-        }
+        const bool due = pulledSuccessfully && (meter.windowFrames += command.frames) >= meterSendInterval;
         if (due) {
-            meter.due = {0xF0,
-                         0x7E,
-                         meter.instanceID,
-                         meter.trackNr,
-                         meter::meterValue(meter.peaks[0]),
-                         meter::meterValue(meter.peaks[1]),
-                         0xF7};
+            const std::uint8_t left = meter::meterValue(meter.peaks[0]),
+                               right = meter::meterValue(meter.peaks[1]);
+            meter.due = {0xF0, 0x7E, meter.instanceID, meter.trackNr, left, right, 0xF7};
             meter.windowFrames = 0;
             meter.peaks = {};
             meter.mapping.sent();
@@ -480,17 +495,17 @@ private:
         }
     }
 
+    // Lines written while an instance is made come before the host knows it.
     bool originAlive(const LogOrigin& origin) const {
-        if (origin.creation && context_.creating) return true;
-        if (origin.kind == LogOrigin::Kind::monitor) {
+        if (context_.creating) return true;
+        if (origin.monitor) {
             return std::ranges::any_of(monitors_, [&](const auto& entry) {
                 const auto unit = entry.second.unit();
-                return unit && (!origin.uid || unit->uniqueID() == *origin.uid);
+                return unit && (!origin.number || unit->uniqueID() == *origin.number);
             });
         }
         return std::ranges::any_of(meters_, [&](const auto& entry) {
-            return entry.second.alive &&
-                   (!origin.instanceID || entry.second.instanceID == *origin.instanceID);
+            return entry.second.alive && (!origin.number || entry.second.instanceID == *origin.number);
         });
     }
 
