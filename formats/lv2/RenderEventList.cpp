@@ -26,7 +26,10 @@ void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent
         midi.eventType = platform::AURenderEventMIDI;
         midi.length = static_cast<std::uint16_t>(size);
         midi.cable = 0;
-        std::copy_n(static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body)), size, midi.data);
+        const auto* bytes = static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
+        midi.data[0] = bytes[0]; // one to three bytes, copied without a call
+        midi.data[1] = size > 1 ? bytes[1] : 0;
+        midi.data[2] = size > 2 ? bytes[2] : 0;
         frames_[count_] = frame;
         ++count_;
     }
