@@ -1,8 +1,5 @@
 #include "formats/lv2/AtomMidiWriter.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include <lv2/atom/util.h>
 
 namespace vantrel::lv2 {

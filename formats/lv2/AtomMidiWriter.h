@@ -37,7 +37,7 @@ private:
 
 // Here rather than out of line: a MIDI effect's every event comes through it.
 inline bool AtomMidiWriter::write(platform::AUEventSampleTime sampleTime, const std::uint8_t* bytes,
-                           std::size_t length) noexcept {
+                                  std::size_t length) noexcept {
     if (sequence_ == nullptr || length == 0) return false;
     const std::uint32_t eventSize = sizeof(LV2_Atom_Event) + static_cast<std::uint32_t>(length);
     if (capacity_ < sequence_->atom.size + lv2_atom_pad_size(eventSize)) return false;
