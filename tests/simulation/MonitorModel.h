@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <ranges>
 #include <span>
 #include <string>
 #include <vector>
@@ -172,9 +171,10 @@ public:
             // Untouched by faults: exactly the first reports queued, up to the bound.
             const std::size_t due = std::min(window.size(), queueBound);
             overflows += window.size() > queueBound;
-            if (!std::ranges::equal(batch_, window.first(due), {}, {}, &Expected::bytes))
+            if (!std::equal(batch_.begin(), batch_.end(), window.begin(), window.begin() + due, sameBytes))
                 violations.push_back(tick + " reports, not the first " + std::to_string(due) + " queued");
-        } else if (std::ranges::search(window, batch_, {}, &Expected::bytes).empty()) {
+        } else if (std::search(window.begin(), window.end(), batch_.begin(), batch_.end(), sameBytes) ==
+                   window.end()) {
             violations.push_back(tick + " reports, not one run of the " + std::to_string(window.size()) +
                                  " queued");
         }
@@ -201,6 +201,17 @@ private:
         std::vector<std::uint8_t> bytes; // InstanceTag then the event bytes
         platform::TimePoint renderTime;
     };
+
+    // An arrived report against a queued one, in the argument order either algorithm uses.
+    struct SameBytes {
+        bool operator()(const std::vector<std::uint8_t>& arrived, const Expected& queued) const {
+            return arrived == queued.bytes;
+        }
+        bool operator()(const Expected& queued, const std::vector<std::uint8_t>& arrived) const {
+            return arrived == queued.bytes;
+        }
+    };
+    static constexpr SameBytes sameBytes{};
 
     // A failed send can only lose a report that is queued: one rendered before the drain, after
     // the previous drain that arrived.
