@@ -10,7 +10,7 @@ void AtomMidiWriter::begin(LV2_Atom_Sequence* sequence, LV2_URID sequenceType, L
     midiEvent_ = midiEvent;
     start_ = startSampleTime;
     lastFrame_ = 0;
-    frames_ = frames;
+    lastFrameOfRun_ = frames > 0 ? frames - 1 : 0;
     if (sequence_ == nullptr) return;
     capacity_ = sequence_->atom.size;
     sequence_->atom.type = sequenceType;

@@ -31,31 +31,39 @@ private:
     std::uint32_t capacity_ = 0; // bytes of the sequence's body
     LV2_URID midiEvent_ = 0;
     platform::AUEventSampleTime start_ = 0;
-    std::int64_t lastFrame_ = 0;
-    std::int64_t frames_ = 0;
+    std::int64_t lastFrame_ = 0;     // of the message written last
+    std::int64_t lastFrameOfRun_ = 0;
 };
 
-// Here rather than out of line: a MIDI effect's every event comes through it.
+// Here rather than out of line: a MIDI effect's every event comes through it. The message is read
+// before anything is written, and the sequence's size kept in a local, since the byte stores could
+// alias either.
 inline bool AtomMidiWriter::write(platform::AUEventSampleTime sampleTime, const std::uint8_t* bytes,
                                   std::size_t length) noexcept {
-    if (sequence_ == nullptr || length == 0) return false;
-    const std::uint32_t eventSize = sizeof(LV2_Atom_Event) + static_cast<std::uint32_t>(length);
-    if (capacity_ < sequence_->atom.size + lv2_atom_pad_size(eventSize)) return false;
-    LV2_Atom_Event* event = lv2_atom_sequence_end(&sequence_->body, sequence_->atom.size);
-    lastFrame_ = std::clamp<std::int64_t>(sampleTime - start_, lastFrame_, std::max<std::int64_t>(frames_ - 1, 0));
-    event->time.frames = lastFrame_;
+    LV2_Atom_Sequence* sequence = sequence_;
+    if (sequence == nullptr || length == 0) return false;
+    const std::uint32_t used = sequence->atom.size;
+    const std::uint32_t eventSize = lv2_atom_pad_size(sizeof(LV2_Atom_Event) + static_cast<std::uint32_t>(length));
+    if (capacity_ < used + eventSize) return false;
+    const std::int64_t frame = std::clamp<std::int64_t>(sampleTime - start_, lastFrame_, lastFrameOfRun_);
+    lastFrame_ = frame;
+    LV2_Atom_Event* event = lv2_atom_sequence_end(&sequence->body, used);
+    event->time.frames = frame;
     event->body.type = midiEvent_;
     event->body.size = static_cast<std::uint32_t>(length);
     // From the address, as g++ would take the event's header for all there is and warn.
     auto* body = reinterpret_cast<std::uint8_t*>(reinterpret_cast<std::uintptr_t>(event) + sizeof(LV2_Atom_Event));
     if (length <= 3) { // a channel message, nearly all a MIDI effect writes: copied without a call
-        body[0] = bytes[0];
-        if (length > 1) body[1] = bytes[1];
-        if (length > 2) body[2] = bytes[2];
+        const std::uint8_t status = bytes[0];
+        const std::uint8_t data1 = length > 1 ? bytes[1] : 0;
+        const std::uint8_t data2 = length > 2 ? bytes[2] : 0;
+        body[0] = status;
+        if (length > 1) body[1] = data1;
+        if (length > 2) body[2] = data2;
     } else {
         std::memcpy(body, bytes, length);
     }
-    sequence_->atom.size += lv2_atom_pad_size(eventSize);
+    sequence->atom.size = used + eventSize;
     return true;
 }
 

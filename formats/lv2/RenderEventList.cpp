@@ -6,33 +6,45 @@
 
 namespace vantrel::lv2 {
 
+// The loop keeps its state in locals: the byte stores could alias the members, which would
+// then be read again for every event.
 void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent,
                            platform::AUEventSampleTime startSampleTime) noexcept {
-    count_ = 0;
+    std::size_t count = 0;
     next_ = 0;
-    if (sequence == nullptr) return;
-    LV2_ATOM_SEQUENCE_FOREACH (sequence, event) {
-        if (count_ == capacity) break;
-        const std::uint32_t size = event->body.size;
-        if (event->body.type != midiEvent || size == 0 || size > 3 || event->time.frames < 0) continue;
-        // Slices take the events in frame order: one a host sent out of order is played with the
-        // event before it rather than lost.
-        const std::uint32_t earliest = count_ > 0 ? frames_[count_ - 1] : 0;
-        const auto frame = std::max(static_cast<std::uint32_t>(event->time.frames), earliest);
-        platform::AUMIDIEvent& midi = events_[count_].MIDI;
-        midi.next = nullptr;
-        if (count_ > 0) events_[count_ - 1].head.next = &events_[count_];
-        midi.eventSampleTime = startSampleTime + frame;
-        midi.eventType = platform::AURenderEventMIDI;
-        midi.length = static_cast<std::uint16_t>(size);
-        midi.cable = 0;
-        const auto* bytes = static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
-        midi.data[0] = bytes[0]; // one to three bytes, copied without a call
-        midi.data[1] = size > 1 ? bytes[1] : 0;
-        midi.data[2] = size > 2 ? bytes[2] : 0;
-        frames_[count_] = frame;
-        ++count_;
+    if (sequence != nullptr) {
+        std::uint32_t earliest = 0;
+        platform::AURenderEvent* previous = nullptr;
+        LV2_ATOM_SEQUENCE_FOREACH (sequence, event) {
+            if (count == capacity) break;
+            const std::uint32_t size = event->body.size;
+            if (event->body.type != midiEvent || size == 0 || size > 3 || event->time.frames < 0) continue;
+            // Slices take the events in frame order: one a host sent out of order is played with
+            // the event before it rather than lost.
+            const auto frame = std::max(static_cast<std::uint32_t>(event->time.frames), earliest);
+            earliest = frame;
+            // One to three bytes, read before any is written and copied without a call.
+            const auto* bytes = static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
+            const std::uint8_t status = bytes[0];
+            const std::uint8_t data1 = size > 1 ? bytes[1] : 0;
+            const std::uint8_t data2 = size > 2 ? bytes[2] : 0;
+            platform::AURenderEvent& current = events_[count];
+            if (previous != nullptr) previous->head.next = &current;
+            platform::AUMIDIEvent& midi = current.MIDI;
+            midi.next = nullptr;
+            midi.eventSampleTime = startSampleTime + frame;
+            midi.eventType = platform::AURenderEventMIDI;
+            midi.length = static_cast<std::uint16_t>(size);
+            midi.cable = 0;
+            midi.data[0] = status;
+            midi.data[1] = data1;
+            midi.data[2] = data2;
+            frames_[count] = frame;
+            previous = &current;
+            ++count;
+        }
     }
+    count_ = count;
 }
 
 // The events come linked from read(): a slice that reaches past the last event takes the rest of
