@@ -43,19 +43,25 @@ struct BarePassThrough {
     bool midi = kind != Bare::audio;
 };
 
+// As tight as the adapter's own loops: the input's end and the output's size in locals, which
+// the copies could otherwise alias.
 void forwardEach(const LV2_Atom_Sequence* in, LV2_Atom_Sequence* out) {
     const std::uint32_t capacity = out->atom.size;
     out->atom.type = in->atom.type;
     lv2_atom_sequence_clear(out);
-    LV2_ATOM_SEQUENCE_FOREACH (in, event) {
+    std::uint32_t used = out->atom.size;
+    const std::uint32_t inSize = in->atom.size;
+    for (const LV2_Atom_Event* event = lv2_atom_sequence_begin(&in->body);
+         !lv2_atom_sequence_is_end(&in->body, inSize, event); event = lv2_atom_sequence_next(event)) {
         const std::uint32_t size = sizeof(LV2_Atom_Event) + lv2_atom_pad_size(event->body.size);
-        if (out->atom.size + size > capacity) return;
-        LV2_Atom_Event* end = lv2_atom_sequence_end(&out->body, out->atom.size);
+        if (used + size > capacity) break;
+        LV2_Atom_Event* end = lv2_atom_sequence_end(&out->body, used);
         // A channel message's event, padded, is 24 bytes: copied in a fixed size, without a call.
         if (event->body.size <= 8) std::memcpy(end, event, sizeof(LV2_Atom_Event) + 8);
         else std::memcpy(end, event, size);
-        out->atom.size += size;
+        used += size;
     }
+    out->atom.size = used;
 }
 
 template <Bare kind> const LV2_Descriptor* bareDescriptor() {

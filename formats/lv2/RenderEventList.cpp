@@ -6,6 +6,14 @@
 
 namespace vantrel::lv2 {
 
+// What every record shares is written once, not per event.
+RenderEventList::RenderEventList() noexcept {
+    for (platform::AURenderEvent& event : events_) {
+        event.MIDI.eventType = platform::AURenderEventMIDI;
+        event.MIDI.cable = 0;
+    }
+}
+
 // The loop keeps its state in locals: the byte stores could alias the members, which would
 // then be read again for every event.
 void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent,
@@ -15,10 +23,14 @@ void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent
     if (sequence != nullptr) {
         std::uint32_t earliest = 0;
         platform::AURenderEvent* previous = nullptr;
-        LV2_ATOM_SEQUENCE_FOREACH (sequence, event) {
+        // The sequence's end once, where LV2_ATOM_SEQUENCE_FOREACH would read its size per event.
+        const LV2_Atom_Sequence_Body* body = &sequence->body;
+        const std::uint32_t size = sequence->atom.size;
+        for (const LV2_Atom_Event* event = lv2_atom_sequence_begin(body); !lv2_atom_sequence_is_end(body, size, event);
+             event = lv2_atom_sequence_next(event)) {
             if (count == capacity) break;
-            const std::uint32_t size = event->body.size;
-            if (event->body.type != midiEvent || size == 0 || size > 3 || event->time.frames < 0) continue;
+            const std::uint32_t length = event->body.size;
+            if (event->body.type != midiEvent || length == 0 || length > 3 || event->time.frames < 0) continue;
             // Slices take the events in frame order: one a host sent out of order is played with
             // the event before it rather than lost.
             const auto frame = std::max(static_cast<std::uint32_t>(event->time.frames), earliest);
@@ -26,16 +38,13 @@ void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent
             // One to three bytes, read before any is written and copied without a call.
             const auto* bytes = static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
             const std::uint8_t status = bytes[0];
-            const std::uint8_t data1 = size > 1 ? bytes[1] : 0;
-            const std::uint8_t data2 = size > 2 ? bytes[2] : 0;
+            const std::uint8_t data1 = length > 1 ? bytes[1] : 0;
+            const std::uint8_t data2 = length > 2 ? bytes[2] : 0;
             platform::AURenderEvent& current = events_[count];
             if (previous != nullptr) previous->head.next = &current;
             platform::AUMIDIEvent& midi = current.MIDI;
-            midi.next = nullptr;
             midi.eventSampleTime = startSampleTime + frame;
-            midi.eventType = platform::AURenderEventMIDI;
-            midi.length = static_cast<std::uint16_t>(size);
-            midi.cable = 0;
+            midi.length = static_cast<std::uint16_t>(length);
             midi.data[0] = status;
             midi.data[1] = data1;
             midi.data[2] = data2;
@@ -43,6 +52,7 @@ void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent
             previous = &current;
             ++count;
         }
+        if (previous != nullptr) previous->head.next = nullptr;
     }
     count_ = count;
 }

@@ -18,6 +18,8 @@ class RenderEventList {
 public:
     static constexpr std::size_t capacity = 1024;
 
+    RenderEventList() noexcept;
+
     // Takes the MIDI events of `sequence` (null: none), stamped `startSampleTime` plus their frame.
     // [render] never allocates
     void read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent,
