@@ -18,6 +18,9 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto retryInterval = 500ms;
+// A server may report a connection made before it carries data: PipeWire's links become active
+// some cycles after jack_connect returns, and what a port sends before that is lost.
+constexpr std::uint64_t settlingCycles = 4;
 constexpr const char* integerType = "http://www.w3.org/2001/XMLSchema#int";
 
 // Polls `holds` every millisecond until it turns false or `timeout` has passed.
@@ -43,6 +46,7 @@ struct JackMIDIService::Route {
     std::atomic<MIDIEndpointRef> destination{0};
     std::atomic<jack_port_t*> port{nullptr};
     std::atomic<bool> connected{false};
+    std::atomic<std::uint64_t> firstCycle{0}; // the first that may carry lists once connected
     std::atomic<bool> wanted{false};
     std::string target; // full port name; under mutex_
 };
@@ -272,6 +276,7 @@ void JackMIDIService::makeWantedRoutes() {
         }
         jack_port_disconnect(client, port);
         const int status = jack_connect(client, jack_port_name(port), route.target.c_str());
+        route.firstCycle.store(cycles_.load() + settlingCycles);
         route.connected.store(status == 0 || status == EEXIST);
     }
 }
@@ -357,6 +362,7 @@ void JackMIDIService::forward(OutputSlot& slot, jack_nframes_t frames) noexcept 
             if (!route.wanted.exchange(true)) keeperWake_.release();
             return;
         }
+        if (cycles_.load(std::memory_order_relaxed) < route.firstCycle.load(std::memory_order_relaxed)) return;
         void* buffer = jack_port_get_buffer(port, frames);
         if (jack_midi_event_write(buffer, 0, record->bytes.data(), record->length) != 0) return; // next cycle
         queue->pop();
