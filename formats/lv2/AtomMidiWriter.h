@@ -11,6 +11,7 @@
 #include <lv2/atom/util.h>
 #include <lv2/urid/urid.h>
 
+#include "formats/lv2/ChannelMessage.h"
 #include "platform/audiounit/AURenderEvent.h"
 
 namespace vantrel::lv2 {
@@ -35,9 +36,8 @@ private:
     std::int64_t lastFrameOfRun_ = 0;
 };
 
-// Here rather than out of line: a MIDI effect's every event comes through it. The message is read
-// before anything is written, and the sequence's size kept in a local, since the byte stores could
-// alias either.
+// Here rather than out of line: a MIDI effect's every event comes through it. The sequence's size
+// is kept in a local, since the byte stores could alias it.
 inline bool AtomMidiWriter::write(platform::AUEventSampleTime sampleTime, const std::uint8_t* bytes,
                                   std::size_t length) noexcept {
     LV2_Atom_Sequence* sequence = sequence_;
@@ -53,13 +53,9 @@ inline bool AtomMidiWriter::write(platform::AUEventSampleTime sampleTime, const 
     event->body.size = static_cast<std::uint32_t>(length);
     // From the address, as g++ would take the event's header for all there is and warn.
     auto* body = reinterpret_cast<std::uint8_t*>(reinterpret_cast<std::uintptr_t>(event) + sizeof(LV2_Atom_Event));
-    if (length <= 3) { // a channel message, nearly all a MIDI effect writes: copied without a call
-        const std::uint8_t status = bytes[0];
-        const std::uint8_t data1 = length > 1 ? bytes[1] : 0;
-        const std::uint8_t data2 = length > 2 ? bytes[2] : 0;
-        body[0] = status;
-        if (length > 1) body[1] = data1;
-        if (length > 2) body[2] = data2;
+    if (length <= 3) { // the event is padded to 8 bytes of body, which the capacity check counted
+        const ChannelMessage message = readChannelMessage(bytes, length);
+        std::memcpy(body, message.data(), message.size());
     } else {
         std::memcpy(body, bytes, length);
     }

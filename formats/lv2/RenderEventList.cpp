@@ -4,6 +4,8 @@
 
 #include <lv2/atom/util.h>
 
+#include "formats/lv2/ChannelMessage.h"
+
 namespace vantrel::lv2 {
 
 // What every record shares is written once, not per event.
@@ -18,42 +20,38 @@ RenderEventList::RenderEventList() noexcept {
 // then be read again for every event.
 void RenderEventList::read(const LV2_Atom_Sequence* sequence, LV2_URID midiEvent,
                            platform::AUEventSampleTime startSampleTime) noexcept {
-    std::size_t count = 0;
+    count_ = 0;
     next_ = 0;
-    if (sequence != nullptr) {
-        std::uint32_t earliest = 0;
-        platform::AURenderEvent* previous = nullptr;
-        // The sequence's end once, where LV2_ATOM_SEQUENCE_FOREACH would read its size per event.
-        const LV2_Atom_Sequence_Body* body = &sequence->body;
-        const std::uint32_t size = sequence->atom.size;
-        for (const LV2_Atom_Event* event = lv2_atom_sequence_begin(body); !lv2_atom_sequence_is_end(body, size, event);
-             event = lv2_atom_sequence_next(event)) {
-            if (count == capacity) break;
-            const std::uint32_t length = event->body.size;
-            if (event->body.type != midiEvent || length == 0 || length > 3 || event->time.frames < 0) continue;
-            // Slices take the events in frame order: one a host sent out of order is played with
-            // the event before it rather than lost.
-            const auto frame = std::max(static_cast<std::uint32_t>(event->time.frames), earliest);
-            earliest = frame;
-            // One to three bytes, read before any is written and copied without a call.
-            const auto* bytes = static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
-            const std::uint8_t status = bytes[0];
-            const std::uint8_t data1 = length > 1 ? bytes[1] : 0;
-            const std::uint8_t data2 = length > 2 ? bytes[2] : 0;
-            platform::AURenderEvent& current = events_[count];
-            if (previous != nullptr) previous->head.next = &current;
-            platform::AUMIDIEvent& midi = current.MIDI;
-            midi.eventSampleTime = startSampleTime + frame;
-            midi.length = static_cast<std::uint16_t>(length);
-            midi.data[0] = status;
-            midi.data[1] = data1;
-            midi.data[2] = data2;
-            frames_[count] = frame;
-            previous = &current;
-            ++count;
-        }
-        if (previous != nullptr) previous->head.next = nullptr;
+    if (sequence == nullptr) return;
+    std::size_t count = 0;
+    std::uint32_t earliest = 0;
+    platform::AURenderEvent* previous = nullptr;
+    // The sequence's end once, where LV2_ATOM_SEQUENCE_FOREACH would read its size per event.
+    const LV2_Atom_Sequence_Body* body = &sequence->body;
+    const std::uint32_t size = sequence->atom.size;
+    for (const LV2_Atom_Event* event = lv2_atom_sequence_begin(body);
+         !lv2_atom_sequence_is_end(body, size, event) && count < capacity; event = lv2_atom_sequence_next(event)) {
+        const std::uint32_t length = event->body.size;
+        if (event->body.type != midiEvent || length == 0 || length > 3 || event->time.frames < 0) continue;
+        // Slices take the events in frame order: one a host sent out of order is played with the
+        // event before it rather than lost.
+        const auto frame = std::max(static_cast<std::uint32_t>(event->time.frames), earliest);
+        earliest = frame;
+        const ChannelMessage message =
+            readChannelMessage(static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body)), length);
+        platform::AURenderEvent& current = events_[count];
+        if (previous != nullptr) previous->head.next = &current;
+        platform::AUMIDIEvent& midi = current.MIDI;
+        midi.eventSampleTime = startSampleTime + frame;
+        midi.length = static_cast<std::uint16_t>(length);
+        midi.data[0] = message[0];
+        midi.data[1] = message[1];
+        midi.data[2] = message[2];
+        frames_[count] = frame;
+        previous = &current;
+        ++count;
     }
+    if (previous != nullptr) previous->head.next = nullptr;
     count_ = count;
 }
 
